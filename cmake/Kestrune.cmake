@@ -1,0 +1,32 @@
+# kestrune_library(NAME DIR [DEPS ...]): one static library from every source
+# below DIR. New sources are picked up when CMake runs again.
+function(kestrune_library name dir)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# kestrune_tests(DIR LIBS...): one test program for every folder below DIR
+# that holds *Test.cpp files, each test registered with ctest.
+function(kestrune_tests dir)
+  file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${dir}/*Test.cpp)
+  set(folders "")
+  foreach(t ${tests})
+    get_filename_component(f ${t} DIRECTORY)
+    list(APPEND folders ${f})
+  endforeach()
+  list(REMOVE_DUPLICATES folders)
+  foreach(f ${folders})
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${f})
+    string(REPLACE "/" "_" name "test_${rel}")
+    file(GLOB sources CONFIGURE_DEPENDS ${f}/*.cpp)
+    add_executable(${name} ${sources})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE ${ARGN} kestrune_testsupport GTest::gtest_main Threads::Threads)
+    target_compile_definitions(${name} PRIVATE KESTRUNE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                               KESTRUNE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES LABELS "${rel}")
+  endforeach()
+endfunction()

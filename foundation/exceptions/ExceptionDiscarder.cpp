@@ -1,0 +1,10 @@
+#include "foundation/exceptions/ExceptionDiscarder.h"
+
+namespace TAVO {
+
+ExceptionDiscarder& ExceptionDiscarder::instance() {
+    static ExceptionDiscarder discarder;
+    return discarder;
+}
+
+} // namespace TAVO
