@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine, builds Kestrune and runs it or its tests.
+#   ./build.sh run    install what is missing, build, run the program's main job
+#   ./build.sh test   install what is missing, build, run every test
+#                     (plain, then under AddressSanitizer+UBSan, then the
+#                     thread tests under ThreadSanitizer)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+  g++ cmake make pkg-config
+  googletest libgtest-dev
+  python3
+)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+jobs=$(nproc)
+
+configure_and_build() { # folder, cmake options..., then optional targets after --
+  local dir=$1; shift
+  local options=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ $# -gt 0 ] && { shift; targets=("$@"); }
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+  if [ ${#targets[@]} -gt 0 ]; then
+    cmake --build "$dir" -j "$jobs" --target "${targets[@]}"
+  else
+    cmake --build "$dir" -j "$jobs"
+  fi
+}
+
+run_tests() { # folder, ctest options...
+  local dir=$1; shift
+  (cd "$dir" && ctest -j "$jobs" --output-on-failure --timeout 600 "$@")
+}
+
+case "${1:-}" in
+  run)
+    install_missing
+    configure_and_build out/release -DKESTRUNE_TESTS=OFF
+    echo "Kestrune has no runnable program yet: the build is done and the library is in out/release."
+    ;;
+  test)
+    install_missing
+    configure_and_build out/release
+    run_tests out/release
+    configure_and_build out/asan -DKESTRUNE_SANITIZE=ON
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests out/asan
+    threads=$(find tests -path '*/threads/*Test.cpp' -printf '%h\n' | sed 's|^tests/||' | sort -u)
+    if [ -n "$threads" ]; then
+      targets=()
+      for t in $threads; do targets+=("test_${t//\//_}"); done
+      configure_and_build out/tsan -DKESTRUNE_TSAN=ON -- "${targets[@]}"
+      for t in $threads; do TSAN_OPTIONS=halt_on_error=1 run_tests out/tsan -L "^$t\$"; done
+    fi
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
