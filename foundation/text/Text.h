@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace TAVO::Text {
+
+// Decimal text of a number.
+std::string toString(unsigned int value);
+
+// Reads the whole text as an unsigned decimal number; leading white space is
+// skipped. A text with anything after the digits, a sign '-', or a number
+// beyond 32 bits throws ConversionException(text, "unsigned int").
+unsigned int parseUnsigned(const std::string& text);
+
+// Reads the whole text as a T with a default-state input text stream (leading
+// white space skipped). False when the read fails, leaves characters behind,
+// or, for unsigned types, the text starts with a minus sign. Available for
+// int, unsigned int, long long, unsigned long long, float and double.
+template <class T>
+bool parseWhole(const std::string& text, T& value);
+
+// The same, throwing ConversionException with the text and the type's name.
+template <class T>
+T parse(const std::string& text);
+
+// Case conversion in place, byte by byte; only the ASCII letters change, so
+// UTF-8 texts stay intact.
+void toLower(std::string& text);
+void toUpper(std::string& text);
+
+// The value in lower-case hexadecimal digits, without prefix or leading zeros
+// (0 gives "0").
+std::string hexText(std::uint32_t value);
+
+} // namespace TAVO::Text
