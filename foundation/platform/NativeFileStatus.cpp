@@ -1,0 +1,20 @@
+#include "foundation/platform/NativeFileStatus.h"
+
+#include <sys/stat.h>
+
+namespace TAVO {
+
+NativeFileStatus::Kind NativeFileStatus::of(const std::string& path) {
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return Kind::missing;
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return Kind::missing;
+    if (S_ISDIR(status.st_mode))
+        return Kind::directory;
+    if (S_ISREG(status.st_mode))
+        return Kind::regularFile;
+    return Kind::other;
+}
+
+} // namespace TAVO
