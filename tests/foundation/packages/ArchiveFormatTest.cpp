@@ -10,7 +10,9 @@
 #include "foundation/exceptions/NotFoundException.h"
 #include "foundation/packages/Archive.h"
 #include "foundation/packages/ArchiveImpairedException.h"
+#include "foundation/serialization/Serializer.h"
 #include "foundation/streams/BufferStream.h"
+#include "foundation/streams/CRC32.h"
 #include "foundation/streams/ConstBufferStream.h"
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/streams/StreamException.h"
@@ -365,4 +367,59 @@ TEST(ArchiveDamage, GarbageAfterAValidLeaderAndHugeCounts) {
     ConstBufferStream in(buffer);
     Archive archive(in);
     EXPECT_EQ(archive.statistics().status, Archive::INCOMPLETE_HEADER);
+}
+
+namespace {
+
+// One segment made by hand: the leader, the header and a valid trailer, then
+// `data`. The header's length is given, not computed.
+IncrementalBuffer handMadeSegment(Archive::Header& header, const std::string& data) {
+    IncrementalBuffer bytes;
+    BufferStream out(bytes);
+    Serializer serializer(out);
+    Archive::Leader leader;
+    leader.serialize(serializer);
+    header.serialize(serializer);
+    Archive::Trailer trailer;
+    trailer.checksum = CRC32::of(bytes.data(), bytes.size());
+    trailer.complement = ~trailer.checksum;
+    trailer.serialize(serializer);
+    out.write(data.data(), data.size());
+    return bytes;
+}
+
+std::uint32_t statusOfSegment(const std::string& offset, const std::string& size, long long lengthChange) {
+    Archive::Header header;
+    Archive::Header::Entry& entry = header.entries.emplace_back("e");
+    entry.attributes.set("offset", offset);
+    entry.attributes.set("size", size);
+    header.length = 0;
+    const std::uint64_t headerBytes = handMadeSegment(header, "").size();
+    header.length = headerBytes + 4 + std::uint64_t(lengthChange);
+    IncrementalBuffer bytes = handMadeSegment(header, "data");
+    ConstBufferStream in(bytes);
+    Archive archive(in);
+    if (archive.statistics().status == Archive::NORMAL) {
+        EXPECT_EQ(get(archive, "e"), "data");
+    }
+    return archive.statistics().status;
+}
+
+} // namespace
+
+TEST(ArchiveDamage, SegmentsThatPassTheirChecksumButCannotBeRightAreDamage) {
+    // The header measures the same with any two-digit offset.
+    Archive::Header probe;
+    Archive::Header::Entry& e = probe.entries.emplace_back("e");
+    e.attributes.set("offset", "00");
+    e.attributes.set("size", "4");
+    const std::string offset = std::to_string(handMadeSegment(probe, "").size());
+    ASSERT_EQ(offset.size(), 2u);
+    EXPECT_EQ(statusOfSegment(offset, "4", 0), Archive::NORMAL);
+    EXPECT_EQ(statusOfSegment(offset, "5", 0), Archive::INVALID_SEGMENT) << "a chunk past the end";
+    EXPECT_EQ(statusOfSegment(offset, "4", 1), Archive::INVALID_SEGMENT) << "a length past the end";
+    EXPECT_EQ(statusOfSegment(offset, "4", -100), Archive::INVALID_SEGMENT) << "shorter than its header";
+    EXPECT_EQ(statusOfSegment("x1", "4", 0), Archive::INVALID_SEGMENT) << "a malformed number";
+    EXPECT_EQ(statusOfSegment(offset, "-4", 0), Archive::INVALID_SEGMENT) << "a negative size";
+    EXPECT_EQ(statusOfSegment("-9", "4", 0), Archive::INVALID_SEGMENT) << "before the start of the file";
 }
