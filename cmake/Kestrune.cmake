@@ -37,3 +37,15 @@ function(kestrune_tests dir)
                          PROPERTIES LABELS "${rel}")
   endforeach()
 endfunction()
+
+# kestrune_all_libraries(VAR): every library of the project built so far,
+# highest first, for programs that may use any of them.
+function(kestrune_all_libraries var)
+  set(libraries foundation)
+  foreach(lib geometry imaging model sdlgl ui game)
+    if(TARGET ${lib})
+      list(PREPEND libraries ${lib})
+    endif()
+  endforeach()
+  set(${var} ${libraries} PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,9 @@
+#include "foundation/threads/Log.h"
+
+namespace TAVO {
+
+TextWriter Log::line(EntrySession& session) {
+    return TextWriter(session.stream());
+}
+
+} // namespace TAVO

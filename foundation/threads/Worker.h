@@ -1,0 +1,57 @@
+#pragma once
+
+#include <deque>
+#include <memory>
+
+#include "foundation/threads/Mutex.h"
+#include "foundation/threads/Runner.h"
+#include "foundation/threads/Semaphore.h"
+
+namespace TAVO {
+
+// Runs jobs one at a time on its own thread, in the order they were added.
+// A job's run step runs on the worker thread; its done or failed step runs on
+// the thread that calls poll.
+class Worker : public Runner {
+public:
+    class Job {
+    public:
+        virtual ~Job() = default;
+        // On the worker thread.
+        virtual void run() = 0;
+        // On the polling thread, after run returned normally.
+        virtual void done() = 0;
+        // On the polling thread, after run threw.
+        virtual void failed() = 0;
+    };
+
+    Worker();
+    // Stops and joins a started thread first; jobs still queued are destroyed
+    // without done or failed.
+    ~Worker() override;
+
+    // Takes ownership of the job and queues it. May be called from any thread.
+    // A null job throws UninitializedException.
+    void add(std::unique_ptr<Job> job);
+    // Delivers every finished job through done or failed, in order. An
+    // exception from done or failed leaves poll; later entries stay queued.
+    void poll();
+
+    void run() override;
+    // Wakes the worker loop once.
+    void wake() override;
+
+private:
+    struct Finished {
+        std::shared_ptr<Job> job;
+        bool success;
+    };
+
+    Semaphore jobSemaphore_;
+    Mutex pendingMutex_;
+    std::deque<std::shared_ptr<Job>> pending_;
+    Mutex finishedMutex_;
+    std::deque<Finished> finished_;
+};
+
+} // namespace TAVO
