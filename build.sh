@@ -10,7 +10,8 @@ cd "$(dirname "$0")"
 packages=(
   g++ cmake make pkg-config
   googletest libgtest-dev
-  python3
+  # independent oracles of the tests
+  python3 diffutils netpbm pngcheck zopfli libjpeg-turbo-progs
 )
 
 install_missing() {

@@ -1,0 +1,275 @@
+#include "imaging/codecs/jpeg/ProgressiveDCTMode.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "foundation/exceptions/AllocateException.h"
+#include "foundation/exceptions/NotFoundException.h"
+#include "foundation/exceptions/SupportException.h"
+#include "imaging/FormatException.h"
+#include "imaging/codecs/jpeg/ScanHeader.h"
+
+namespace TAVO::Migration::JPEG {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& message) { throw FormatException(SourceLocation(), "jpeg", message); }
+
+std::uint32_t ceilDivide(std::uint64_t value, std::uint64_t divisor) {
+    return static_cast<std::uint32_t>((value + divisor - 1) / divisor);
+}
+
+// value x 2^shift kept in 16 bits.
+inline short scaled(int value, unsigned shift) {
+    return static_cast<short>(static_cast<unsigned short>(std::uint32_t(value) * (1u << shift)));
+}
+
+[[noreturn]] void failRun() { fail("Run of AC coefficients past the end of the spectral band. "); }
+
+} // namespace
+
+void ProgressiveDCTMode::setup(const Tuple<2, unsigned int>& size, bool eighthScale) {
+    size_ = size;
+    eighthScale_ = eighthScale;
+}
+
+void ProgressiveDCTMode::addComponent(unsigned int index, unsigned int id, const Tuple<2, unsigned int>& size,
+                                      const Tuple<2, unsigned int>& sampling,
+                                      const Tuple<2, unsigned int>& maxSampling) {
+    Component& component = components_[index];
+    component.id = static_cast<unsigned char>(id);
+    component.sampling = sampling;
+    component.planeSize = Tuple<2, unsigned int>(ceilDivide(std::uint64_t(size[0]) * sampling[0], maxSampling[0]),
+                                                 ceilDivide(std::uint64_t(size[1]) * sampling[1], maxSampling[1]));
+    component.edge = eighthScale_ ? 1 : 8;
+    component.blocks = Tuple<2, unsigned int>(ceilDivide(component.planeSize[0], component.edge),
+                                              ceilDivide(component.planeSize[1], component.edge));
+    const std::uint64_t values =
+        std::uint64_t(component.blocks[0]) * component.blocks[1] * component.edge * component.edge;
+    try {
+        component.store.assign(values, 0);
+    } catch (const std::bad_alloc&) {
+        throw AllocateException(SourceLocation(), "JPEG coefficients");
+    }
+}
+
+unsigned int ProgressiveDCTMode::find(unsigned int id) const {
+    for (unsigned int c = 0; c < reader_.componentCount(); ++c)
+        if (components_[c].id == id)
+            return c;
+    throw NotFoundException<unsigned int>(SourceLocation(), id, "defined channels");
+}
+
+bool ProgressiveDCTMode::readScan(const ScanHeader& header) {
+    if (reader_.restartInterval() != 0)
+        throw SupportException(SourceLocation(), "restart interval in progressive JPEG");
+    const unsigned start = header.spectralStart, end = header.spectralEnd;
+    const unsigned high = header.approximationHigh(), low = header.approximationLow();
+    if (start > end || end > 63 || high > 13 || low > 13)
+        fail("Progressive scan with a spectral selection or approximation out of range. ");
+    if (start != 0) {
+        if (eighthScale_)
+            return false;
+        if (header.components.size() != 1)
+            fail("Only one component may be specified per AC scan of progressive JPEG. ");
+        Component& component = components_[find(header.components[0].id)];
+        const BlockReader::HuffmanEntry& table = reader_.huffmanTable(1, header.components[0].acTable());
+        if (high == 0)
+            readFirstACScan(component, table, start, end, low);
+        else
+            readRefinementACScan(component, table, start, end, low);
+    } else {
+        if (end != 0)
+            fail("DC component of progressive JPEG not alone. ");
+        readDCScan(header);
+    }
+    reader_.bits().finishScan();
+    return true;
+}
+
+void ProgressiveDCTMode::readDCScan(const ScanHeader& header) {
+    const std::uint32_t frameCount = reader_.componentCount();
+    const std::uint32_t count = std::uint32_t(header.components.size());
+    if (count == 0 || count > frameCount)
+        fail("All components must be specified for DC in single scan of progressive JPEG. ");
+    const bool first = header.approximationHigh() == 0;
+    const unsigned low = header.approximationLow();
+    bool named[3] = {false, false, false};
+    for (const ScanHeader::ScanComponent& scanComponent : header.components) {
+        const unsigned int c = find(scanComponent.id);
+        if (named[c])
+            fail("Scan names a component twice. ");
+        named[c] = true;
+        if (first)
+            dcTables_[c] = &reader_.huffmanTable(0, scanComponent.dcTable());
+    }
+
+    if (count == 1) {
+        // One component alone: its own blocks in raster order.
+        const unsigned int c = unsigned(std::find(named, named + 3, true) - named);
+        const Tuple<2, unsigned int> blocks = reader_.componentBlocks(c);
+        for (unsigned int by = 0; by < blocks[1]; ++by)
+            for (unsigned int bx = 0; bx < blocks[0]; ++bx)
+                decodeDC(c, bx, by, first, low);
+        return;
+    }
+    // Interleaved, in MCU order; the components in frame order.
+    const Tuple<2, unsigned int>& mcus = reader_.mcuCount();
+    for (unsigned int row = 0; row < mcus[1]; ++row)
+        for (unsigned int column = 0; column < mcus[0]; ++column)
+            for (unsigned int c = 0; c < frameCount; ++c) {
+                if (!named[c])
+                    continue;
+                const unsigned int h = components_[c].sampling[0];
+                const unsigned int v = components_[c].sampling[1];
+                for (unsigned int y = 0; y < v; ++y)
+                    for (unsigned int x = 0; x < h; ++x)
+                        decodeDC(c, column * h + x, row * v + y, first, low);
+            }
+}
+
+void ProgressiveDCTMode::decodeDC(unsigned int c, unsigned int bx, unsigned int by, bool first, unsigned low) {
+    BlockReader::BitReader& bits = reader_.bits();
+    Component& component = components_[c];
+    const bool inside = bx < component.blocks[0] && by < component.blocks[1];
+    short* dc = inside ? component.store.data() +
+                             (std::size_t(by) * component.blocks[0] + bx) * component.edge * component.edge
+                       : nullptr;
+    if (first) {
+        const unsigned s = bits.decode(*dcTables_[c]);
+        if (s > 11)
+            fail("More than 11 DC extend bits encountered. ");
+        int& predictor = reader_.predictors()[int(c)];
+        if (s != 0)
+            predictor = int(std::uint32_t(predictor) + std::uint32_t(BlockReader::extend(bits.take(s), s)));
+        if (dc != nullptr)
+            *dc = scaled(static_cast<unsigned short>(predictor), low);
+    } else {
+        if (bits.take(1) != 0 && dc != nullptr)
+            *dc = static_cast<short>(static_cast<unsigned short>(*dc) | (1u << low));
+    }
+}
+
+void ProgressiveDCTMode::readFirstACScan(Component& component, const BlockReader::HuffmanEntry& table,
+                                         unsigned start, unsigned end, unsigned low) {
+    BlockReader::BitReader& bits = reader_.bits();
+    const std::size_t total = std::size_t(component.blocks[0]) * component.blocks[1];
+    short* store = component.store.data();
+    for (std::size_t b = 0; b < total; ++b) {
+        short* block = store + b * 64;
+        for (unsigned k = start; k <= end;) {
+            const unsigned rs = bits.decode(table);
+            const unsigned r = rs >> 4;
+            const unsigned s = rs & 15u;
+            if (s != 0) {
+                if (s > 10)
+                    fail("More than 10 AC extend bits encountered. ");
+                k += r;
+                if (k > end)
+                    failRun();
+                block[k] = scaled(BlockReader::extend(bits.take(s), s), low);
+                ++k;
+            } else if (r == 15) {
+                k += 16;
+                if (k > end + 1)
+                    failRun();
+            } else {
+                // An end-of-band run: this block and the next run - 1 end here.
+                std::uint32_t run = 1u << r;
+                if (r != 0)
+                    run += bits.take(r);
+                b += std::min<std::size_t>(run - 1, total - 1 - b);
+                break;
+            }
+        }
+    }
+}
+
+void ProgressiveDCTMode::readRefinementACScan(Component& component, const BlockReader::HuffmanEntry& table,
+                                              unsigned start, unsigned end, unsigned low) {
+    BlockReader::BitReader& bits = reader_.bits();
+    const std::size_t total = std::size_t(component.blocks[0]) * component.blocks[1];
+    short* store = component.store.data();
+    const std::uint32_t bit = 1u << low;
+    // A correction bit of 1 adds 2^low to the magnitude of a non-zero coefficient.
+    auto correct = [&](short& coefficient) {
+        if (bits.take(1) != 0) {
+            const std::uint32_t value = std::uint16_t(coefficient);
+            coefficient = static_cast<short>(static_cast<unsigned short>(coefficient >= 0 ? value + bit : value - bit));
+        }
+    };
+    std::uint32_t run = 0;  // blocks left in the current end-of-band run
+    for (std::size_t b = 0; b < total; ++b) {
+        short* block = store + b * 64;
+        unsigned k = start;
+        if (run == 0) {
+            while (k <= end) {
+                const unsigned rs = bits.decode(table);
+                unsigned r = rs >> 4;
+                const unsigned s = rs & 15u;
+                int value = 0;
+                if (s != 0) {
+                    if (s > 1)
+                        fail("More than 1 AC extend bits encountered. ");
+                    value = BlockReader::extend(bits.take(1), 1);
+                } else if (r != 15) {
+                    run = 1u << r;
+                    if (r != 0)
+                        run += bits.take(r);
+                    break;
+                }
+                // Pass r zero coefficients, correcting the non-zero ones met;
+                // stop at the next zero: it takes the new value (or ends a run
+                // of 16).
+                for (;;) {
+                    if (k > end)
+                        failRun();
+                    if (block[k] != 0) {
+                        correct(block[k]);
+                    } else {
+                        if (r == 0)
+                            break;
+                        --r;
+                    }
+                    ++k;
+                }
+                if (value != 0)
+                    block[k] = scaled(value, low);
+                ++k;
+            }
+            if (run == 0)
+                continue;
+        }
+        // The block lies in an end-of-band run: only corrections remain.
+        for (; k <= end; ++k)
+            if (block[k] != 0)
+                correct(block[k]);
+        --run;
+    }
+}
+
+void ProgressiveDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
+    Signal<2, unsigned char> planes[3];
+    for (unsigned int c = 0; c < reader_.componentCount(); ++c) {
+        Component& component = components_[c];
+        Signal<2, unsigned char>& plane = planes[c];
+        plane.resize(component.planeSize, false);
+        if (eighthScale_) {
+            for (std::size_t i = 0; i < component.store.size(); ++i)
+                plane.data()[i] = reader_.dcPixel(c, component.store[i]);
+            continue;
+        }
+        short coefficients[64];
+        for (unsigned int by = 0; by < component.blocks[1]; ++by)
+            for (unsigned int bx = 0; bx < component.blocks[0]; ++bx) {
+                const short* block = component.store.data() + (std::size_t(by) * component.blocks[0] + bx) * 64;
+                std::memcpy(coefficients, block, sizeof coefficients);
+                reader_.reconstructBlock(c, plane, Tuple<2, unsigned int>(bx * 8, by * 8), coefficients);
+            }
+    }
+    const Signal<2, unsigned char>* pointers[3] = {&planes[0], &planes[1], &planes[2]};
+    BlockReader::output(pointers, reader_.componentCount(), size_, buffer, metadata);
+}
+
+} // namespace TAVO::Migration::JPEG

@@ -1,0 +1,148 @@
+#include "imaging/codecs/jpeg/SequentialDCTMode.h"
+
+#include <cstring>
+
+#include "foundation/exceptions/SupportException.h"
+#include "imaging/FormatException.h"
+#include "imaging/codecs/jpeg/ScanHeader.h"
+
+namespace TAVO::Migration::JPEG {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& message) { throw FormatException(SourceLocation(), "jpeg", message); }
+
+std::uint32_t ceilDivide(std::uint64_t value, std::uint64_t divisor) {
+    return static_cast<std::uint32_t>((value + divisor - 1) / divisor);
+}
+
+} // namespace
+
+void SequentialDCTMode::setup(const Tuple<2, unsigned int>& size, bool eighthScale) {
+    size_ = size;
+    eighthScale_ = eighthScale;
+}
+
+void SequentialDCTMode::addComponent(unsigned int index, unsigned int id, const Tuple<2, unsigned int>& size,
+                                     const Tuple<2, unsigned int>& sampling,
+                                     const Tuple<2, unsigned int>& maxSampling) {
+    Component& component = components_[index];
+    component.id = static_cast<unsigned char>(id);
+    component.sampling = sampling;
+    component.plane.resize(Tuple<2, unsigned int>(ceilDivide(std::uint64_t(size[0]) * sampling[0], maxSampling[0]),
+                                                  ceilDivide(std::uint64_t(size[1]) * sampling[1], maxSampling[1])),
+                           false);
+}
+
+bool SequentialDCTMode::readScan(const ScanHeader& header) {
+    const std::uint32_t frameCount = reader_.componentCount();
+    const std::uint32_t count = std::uint32_t(header.components.size());
+    if (count == 0 || count > frameCount)
+        fail("Sequential DCT scan does not have same number of components as frame. ");
+    // The scan's components, in frame order.
+    unsigned int indices[3];
+    unsigned int next = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        while (next < frameCount && components_[next].id != header.components[i].id)
+            ++next;
+        if (next == frameCount)
+            fail("Sequential DCT scan component does not match frame component. ");
+        indices[i] = next++;
+    }
+    if (header.spectralStart != 0)
+        throw SupportException(SourceLocation(), "Sequential DCT JPEG with other than 0 start spectral selection");
+    if (header.spectralEnd != 63)
+        throw SupportException(SourceLocation(), "Sequential DCT JPEG with other than 63 end spectral selection");
+    if (header.approximation != 0)
+        throw SupportException(SourceLocation(), "Sequential DCT JPEG with other than 0 successive approximation");
+    for (std::uint32_t i = 0; i < count; ++i) {
+        dcTables_[indices[i]] = &reader_.huffmanTable(0, header.components[i].dcTable());
+        acTables_[indices[i]] = &reader_.huffmanTable(1, header.components[i].acTable());
+    }
+
+    if (count == 1) {
+        // One component alone: its own blocks in raster order, one per MCU.
+        const unsigned int c = indices[0];
+        const Tuple<2, unsigned int> blocks = reader_.componentBlocks(c);
+        for (unsigned int by = 0; by < blocks[1]; ++by)
+            for (unsigned int bx = 0; bx < blocks[0]; ++bx) {
+                reader_.checkRestart();
+                decodeBlock(c);
+                placeBlock(c, bx, by);
+            }
+    } else {
+        const Tuple<2, unsigned int>& mcus = reader_.mcuCount();
+        for (unsigned int row = 0; row < mcus[1]; ++row)
+            for (unsigned int column = 0; column < mcus[0]; ++column) {
+                reader_.checkRestart();
+                for (std::uint32_t i = 0; i < count; ++i) {
+                    const unsigned int c = indices[i];
+                    const unsigned int h = components_[c].sampling[0];
+                    const unsigned int v = components_[c].sampling[1];
+                    for (unsigned int y = 0; y < v; ++y)
+                        for (unsigned int x = 0; x < h; ++x) {
+                            decodeBlock(c);
+                            placeBlock(c, column * h + x, row * v + y);
+                        }
+                }
+            }
+    }
+    reader_.bits().finishScan();
+    return true;
+}
+
+void SequentialDCTMode::decodeBlock(unsigned int c) {
+    BlockReader::BitReader& bits = reader_.bits();
+    std::memset(coefficients_, 0, sizeof coefficients_);
+
+    const unsigned s = bits.decode(*dcTables_[c]);
+    if (s > 11)
+        fail("More than 11 DC extend bits encountered. ");
+    int& predictor = reader_.predictors()[int(c)];
+    if (s != 0)
+        predictor = int(std::uint32_t(predictor) + std::uint32_t(BlockReader::extend(bits.take(s), s)));
+    coefficients_[0] = static_cast<short>(static_cast<unsigned short>(predictor));
+
+    const BlockReader::HuffmanEntry& ac = *acTables_[c];
+    for (unsigned k = 1; k < 64;) {
+        const unsigned rs = bits.decode(ac);
+        const unsigned r = rs >> 4;
+        const unsigned size = rs & 15u;
+        if (size != 0) {
+            if (size > 10)
+                fail("More than 10 AC extend bits encountered. ");
+            k += r;
+            if (k > 63)
+                fail("Run of AC coefficients past the end of a block. ");
+            coefficients_[k] = static_cast<short>(BlockReader::extend(bits.take(size), size));
+            ++k;
+        } else if (r == 15) {
+            k += 16;
+            if (k > 64)
+                fail("Run of AC coefficients past the end of a block. ");
+        } else {
+            if (r != 0) {
+                bits.take(r);
+                fail("Encountered larger than EOB0 in sequential mode. ");
+            }
+            break;
+        }
+    }
+}
+
+void SequentialDCTMode::placeBlock(unsigned int c, unsigned int bx, unsigned int by) {
+    Signal<2, unsigned char>& plane = components_[c].plane;
+    if (!eighthScale_) {
+        reader_.reconstructBlock(c, plane, Tuple<2, unsigned int>(bx * 8, by * 8), coefficients_);
+        return;
+    }
+    if (bx < plane.size()[0] && by < plane.size()[1])
+        plane.data()[std::size_t(by) * plane.size()[0] + bx] = reader_.dcPixel(c, coefficients_[0]);
+}
+
+void SequentialDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
+    const Signal<2, unsigned char>* planes[3] = {&components_[0].plane, &components_[1].plane, &components_[2].plane};
+    BlockReader::output(planes, reader_.componentCount(), size_, buffer, metadata);
+}
+
+} // namespace TAVO::Migration::JPEG

@@ -1,0 +1,209 @@
+// kestrune-picture: converts pictures between the formats the game reads.
+//
+//   kestrune-picture convert [--eighth] IN OUT
+//
+// IN is read with the codec factory (by extension, then by content); OUT is
+// written in the format its extension names: .png, .pbm (bitmap), .pgm
+// (grey), .ppm (colour) or .pnm (grey or colour as the picture is). Exit code
+// 0 on success; 1 with the failure's text on standard error otherwise.
+// With --eighth a JPEG picture is decoded in eighth-scale mode (one pixel
+// per 8 x 8 block); any other picture is refused.
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/exceptions/Exception.h"
+#include "foundation/exceptions/SupportException.h"
+#include "foundation/streams/CppInStream.h"
+#include "foundation/streams/IncrementalBuffer.h"
+#include "imaging/DataExporter.h"
+#include "imaging/Factory.h"
+#include "imaging/ImageLayout.h"
+#include "imaging/ImageMetadata.h"
+#include "imaging/codecs/JPEGImporter.h"
+
+using namespace TAVO;
+using namespace TAVO::Migration;
+
+namespace {
+
+// The picture's samples as plain numbers, pixel by pixel, with the channel
+// order of the layout applied.
+struct Samples {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint32_t channels = 0;
+    bool wide = false; // 16-bit
+    bool alpha = false;
+    std::vector<std::uint32_t> values; // rows bottom first
+
+    std::uint32_t& at(std::uint32_t x, std::uint32_t y, std::uint32_t c) {
+        return values[(std::size_t(y) * width + x) * channels + c];
+    }
+};
+
+Samples unpack(const Buffer& buffer, const ImageMetadata& metadata) {
+    const ImageLayout layout(metadata);
+    Samples s;
+    s.width = metadata.width();
+    s.height = metadata.height();
+    s.channels = metadata.channels();
+    s.alpha = s.channels == 2 || s.channels == 4;
+    const std::uint32_t bits = metadata.type().bits();
+    if (bits != 8 && bits != 16)
+        throw SupportException(SourceLocation(), std::to_string(bits) + "-bit samples");
+    s.wide = bits == 16;
+    if (layout.byteCount() > buffer.size())
+        throw SupportException(SourceLocation(), "a pixel buffer shorter than its layout");
+    const bool big = metadata.type().bigEndian() != 0;
+    s.values.resize(std::size_t(s.width) * s.height * s.channels);
+    for (std::uint32_t y = 0; y < s.height; ++y)
+        for (std::uint32_t x = 0; x < s.width; ++x) {
+            const std::uint8_t* pixel =
+                buffer.data() + std::uint64_t(y) * layout.bytesPerRow() + std::uint64_t(x) * layout.bytesPerPixel();
+            for (std::uint32_t c = 0; c < s.channels; ++c) {
+                const std::uint8_t* p = pixel + layout.channelOrder()[c] * (s.wide ? 2 : 1);
+                s.at(x, y, c) = !s.wide ? p[0] : big ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);
+            }
+        }
+    return s;
+}
+
+// Keeps or drops the alpha channel and turns grey into colour or colour into
+// grey as the target asks.
+Samples reshape(Samples& s, std::uint32_t colourChannels, bool keepAlpha) {
+    Samples t;
+    t.width = s.width;
+    t.height = s.height;
+    t.wide = s.wide;
+    t.alpha = keepAlpha && s.alpha;
+    t.channels = colourChannels + (t.alpha ? 1 : 0);
+    t.values.resize(std::size_t(t.width) * t.height * t.channels);
+    const std::uint32_t sourceColour = s.alpha ? s.channels - 1 : s.channels;
+    for (std::uint32_t y = 0; y < s.height; ++y)
+        for (std::uint32_t x = 0; x < s.width; ++x) {
+            if (colourChannels == sourceColour) {
+                for (std::uint32_t c = 0; c < colourChannels; ++c)
+                    t.at(x, y, c) = s.at(x, y, c);
+            } else if (colourChannels == 3) {
+                for (std::uint32_t c = 0; c < 3; ++c)
+                    t.at(x, y, c) = s.at(x, y, 0);
+            } else {
+                // Luma with the weights 0.299, 0.587, 0.114, rounded.
+                t.at(x, y, 0) = (299 * s.at(x, y, 0) + 587 * s.at(x, y, 1) + 114 * s.at(x, y, 2) + 500) / 1000;
+            }
+            if (t.alpha)
+                t.at(x, y, t.channels - 1) = s.at(x, y, s.channels - 1);
+        }
+    return t;
+}
+
+void pack(const Samples& s, IncrementalBuffer& buffer, ImageMetadata& metadata, bool bitmap) {
+    ImageMetadata result;
+    result.setWidth(s.width);
+    result.setHeight(s.height);
+    result.setChannels(s.channels);
+    const std::uint32_t bytes = s.wide && !bitmap ? 2 : 1;
+    result.setType(Value(bitmap ? 1 : bytes * 8, 0, bytes == 2 ? 1 : 0));
+    result.setFormat(s.channels >= 3 ? ImageMetadata::Format::RGBA : ImageMetadata::Format::Intensity);
+    buffer.setSize(std::uint32_t(s.values.size() * bytes));
+    std::uint8_t* out = buffer.data();
+    for (std::uint32_t v : s.values) {
+        if (bitmap) {
+            // Dark samples become black (0), light ones white.
+            const std::uint32_t top = s.wide ? 65535 : 255;
+            *out++ = v * 2 < top ? 0 : 255;
+        } else if (bytes == 2) {
+            *out++ = std::uint8_t(v >> 8);
+            *out++ = std::uint8_t(v);
+        } else {
+            *out++ = std::uint8_t(v);
+        }
+    }
+    metadata = result;
+}
+
+// Imports the picture with the JPEG importer in eighth-scale mode.
+void importEighth(const Factory& factory, IncrementalBuffer& pixels, ImageMetadata& metadata,
+                  const std::string& input) {
+    std::unique_ptr<DataImporter> importer;
+    {
+        std::ifstream file(input, std::ios::binary);
+        CppInStream stream(file);
+        if (file)
+            importer.reset(factory.importer(input, stream));
+    }
+    auto* jpeg = dynamic_cast<JPEGImporter*>(importer.get());
+    if (jpeg == nullptr)
+        throw SupportException(SourceLocation(), "eighth-scale decoding of " + input);
+    jpeg->setEighthScale(true);
+    factory.importFile(pixels, metadata, input, *jpeg);
+}
+
+int convert(const std::string& input, const std::string& output, bool eighth) {
+    Factory factory;
+    std::string extension;
+    std::unique_ptr<DataExporter> exporter(factory.exporter(output));
+    if (!exporter || !Factory::extension(output, extension))
+        throw SupportException(SourceLocation(), "export of " + output);
+
+    IncrementalBuffer pixels;
+    ImageMetadata metadata;
+    if (eighth)
+        importEighth(factory, pixels, metadata, input);
+    else
+        factory.importFile(pixels, metadata, input);
+
+    Samples samples = unpack(pixels, metadata);
+    const std::uint32_t colour = samples.alpha ? samples.channels - 1 : samples.channels;
+    bool bitmap = false;
+    if (extension == "png") {
+        // Grey with alpha is written as RGBA.
+        if (samples.channels == 2)
+            samples = reshape(samples, 3, true);
+    } else if (extension == "pbm") {
+        samples = reshape(samples, 1, false);
+        bitmap = true;
+    } else if (extension == "pgm") {
+        samples = reshape(samples, 1, false);
+    } else if (extension == "ppm") {
+        samples = reshape(samples, 3, false);
+    } else {
+        samples = reshape(samples, colour, false);
+    }
+    pack(samples, pixels, metadata, bitmap);
+
+    try {
+        factory.exportFile(pixels, metadata, output, *exporter);
+    } catch (...) {
+        std::remove(output.c_str());
+        throw;
+    }
+    return 0;
+}
+
+int usage() {
+    std::cerr << "usage: kestrune-picture convert [--eighth] IN OUT\n";
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool eighth = argc == 5 && std::string(argv[2]) == "--eighth";
+    if (argc != 4 + (eighth ? 1 : 0) || std::string(argv[1]) != "convert")
+        return usage();
+    try {
+        return convert(argv[argc - 2], argv[argc - 1], eighth);
+    } catch (const TAVO::Exception& e) {
+        std::cerr << e.message() << "\n";
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+    }
+    return 1;
+}
