@@ -1,6 +1,9 @@
-// kestrune-picture: converts pictures between the formats the game reads.
+// kestrune-picture: converts pictures between the formats the game reads,
+// and shows what the game's picture loader and gallery make of them.
 //
 //   kestrune-picture convert [--eighth] IN OUT
+//   kestrune-picture thumbnail IN OUT
+//   kestrune-picture gallery FOLDER
 //
 // IN is read with the codec factory (by extension, then by content); OUT is
 // written in the format its extension names: .png, .pbm (bitmap), .pgm
@@ -8,19 +11,28 @@
 // 0 on success; 1 with the failure's text on standard error otherwise.
 // With --eighth a JPEG picture is decoded in eighth-scale mode (one pixel
 // per 8 x 8 block); any other picture is refused.
+//
+// thumbnail writes the 128 x 128 thumbnail the gallery makes of IN (the
+// centred square, scaled). gallery lists the entries the gallery keeps of
+// FOLDER once every thumbnail has been tried, one path a line, in order.
 
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/exceptions/Exception.h"
 #include "foundation/exceptions/SupportException.h"
 #include "foundation/streams/CppInStream.h"
 #include "foundation/streams/IncrementalBuffer.h"
+#include "foundation/threads/LogFile.h"
+#include "imaging/PictureGallery.h"
+#include "imaging/PictureLoader.h"
 #include "imaging/DataExporter.h"
 #include "imaging/Factory.h"
 #include "imaging/ImageLayout.h"
@@ -145,19 +157,13 @@ void importEighth(const Factory& factory, IncrementalBuffer& pixels, ImageMetada
     factory.importFile(pixels, metadata, input, *jpeg);
 }
 
-int convert(const std::string& input, const std::string& output, bool eighth) {
+// Writes the picture in the format the output's extension names.
+void writePicture(IncrementalBuffer& pixels, ImageMetadata& metadata, const std::string& output) {
     Factory factory;
     std::string extension;
     std::unique_ptr<DataExporter> exporter(factory.exporter(output));
     if (!exporter || !Factory::extension(output, extension))
         throw SupportException(SourceLocation(), "export of " + output);
-
-    IncrementalBuffer pixels;
-    ImageMetadata metadata;
-    if (eighth)
-        importEighth(factory, pixels, metadata, input);
-    else
-        factory.importFile(pixels, metadata, input);
 
     Samples samples = unpack(pixels, metadata);
     const std::uint32_t colour = samples.alpha ? samples.channels - 1 : samples.channels;
@@ -184,22 +190,89 @@ int convert(const std::string& input, const std::string& output, bool eighth) {
         std::remove(output.c_str());
         throw;
     }
+}
+
+int convert(const std::string& input, const std::string& output, bool eighth) {
+    Factory factory;
+    if (std::unique_ptr<DataExporter>(factory.exporter(output)) == nullptr)
+        throw SupportException(SourceLocation(), "export of " + output);
+    IncrementalBuffer pixels;
+    ImageMetadata metadata;
+    if (eighth)
+        importEighth(factory, pixels, metadata, input);
+    else
+        factory.importFile(pixels, metadata, input);
+    writePicture(pixels, metadata, output);
+    return 0;
+}
+
+int thumbnail(const std::string& input, const std::string& output) {
+    LogFile log;
+    log.open(std::cerr);
+    PictureLoader loader(log);
+    Picture picture;
+    if (!loader.loadPictureScaled(input, PictureLoader::thumbnailSide, picture)) {
+        std::cerr << "Unable to load " << input << "\n";
+        return 1;
+    }
+    writePicture(picture.buffer(), picture.metadata(), output);
+    return 0;
+}
+
+// Asks for every entry's thumbnail as the game menu does, and counts the
+// answers.
+class GalleryWatcher : public PictureGallery::EventHandler {
+public:
+    explicit GalleryWatcher(PictureGallery& gallery) : gallery_(gallery) {}
+    void added() override { gallery_.loadThumbnail(std::uint32_t(gallery_.entries().size() - 1)); }
+    void removed(std::uint32_t) override { ++settled; }
+    void thumbnailReady(std::uint32_t) override { ++settled; }
+    std::size_t settled = 0;
+
+private:
+    PictureGallery& gallery_;
+};
+
+int gallery(const std::string& folder) {
+    LogFile log;
+    log.open(std::cerr);
+    PictureLoader loader(log);
+    loader.start();
+    PictureGallery gallery(loader);
+    GalleryWatcher watcher(gallery);
+    gallery.setEventHandler(&watcher);
+    gallery.setDirectory(folder);
+    const std::size_t listed = gallery.entries().size();
+    while (watcher.settled < listed) {
+        loader.poll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    loader.stop();
+    for (const PictureGallery::Entry& entry : gallery.entries())
+        std::cout << entry.path << "\n";
     return 0;
 }
 
 int usage() {
-    std::cerr << "usage: kestrune-picture convert [--eighth] IN OUT\n";
+    std::cerr << "usage: kestrune-picture convert [--eighth] IN OUT\n"
+                 "       kestrune-picture thumbnail IN OUT\n"
+                 "       kestrune-picture gallery FOLDER\n";
     return 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
     const bool eighth = argc == 5 && std::string(argv[2]) == "--eighth";
-    if (argc != 4 + (eighth ? 1 : 0) || std::string(argv[1]) != "convert")
-        return usage();
     try {
-        return convert(argv[argc - 2], argv[argc - 1], eighth);
+        if (command == "convert" && argc == 4 + (eighth ? 1 : 0))
+            return convert(argv[argc - 2], argv[argc - 1], eighth);
+        if (command == "thumbnail" && argc == 4)
+            return thumbnail(argv[2], argv[3]);
+        if (command == "gallery" && argc == 3)
+            return gallery(argv[2]);
+        return usage();
     } catch (const TAVO::Exception& e) {
         std::cerr << e.message() << "\n";
     } catch (const std::exception& e) {

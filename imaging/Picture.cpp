@@ -1,0 +1,45 @@
+#include "imaging/Picture.h"
+
+#include "foundation/exceptions/UninitializedException.h"
+#include "imaging/ImageLayout.h"
+#include "imaging/ImageSignal.h"
+#include "imaging/SignalBorrow.h"
+#include "imaging/SignalOperations.h"
+
+using namespace TAVO;
+using TAVO::Migration::ImageLayout;
+using TAVO::Migration::ImageMetadata;
+using TAVO::Migration::ImageSignal;
+
+Picture::Picture(const Vector<2, unsigned int>& size) : content_(std::make_shared<Content>()) {
+    content_->metadata = ImageMetadata(size[0], size[1], 3, 24);
+    const ImageLayout layout(content_->metadata);
+    const std::uint64_t bytes = std::uint64_t(layout.bytesPerRow()) * size[1];
+    content_->buffer.setSize(std::uint32_t(bytes));
+    std::uint8_t* data = content_->buffer.data();
+    for (std::uint32_t i = 0; i < content_->buffer.size(); ++i)
+        data[i] = std::uint8_t(i);
+}
+
+Picture::Content& Picture::content() const {
+    if (!content_)
+        content_ = std::make_shared<Content>();
+    return *content_;
+}
+
+bool Picture::hasPixels() const {
+    return content_ && std::uint64_t(content_->metadata.width()) * content_->metadata.height() != 0;
+}
+
+void Picture::paste(const Point<2, unsigned int>& position, const Picture& source) {
+    if (!hasPixels())
+        throw UninitializedException(SourceLocation(), "picture");
+    const ImageMetadata& target = metadata();
+    // The picture's own bytes, viewed as (channels, width, height).
+    ImageSignal<unsigned char> check(target, buffer());
+    SignalBorrow<3, unsigned char> into(buffer().data(), check.size());
+    ImageSignal<unsigned char> from(source.metadata(), source.buffer());
+    const unsigned step = from.size()[0];
+    for (unsigned c = 0; c < target.channels(); c += step == 0 ? 1 : step)
+        TAVO::paste(into, Tuple<3, int>(int(c), int(position[0]), int(position[1])), from);
+}

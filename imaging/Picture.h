@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+
+#include "foundation/streams/IncrementalBuffer.h"
+#include "geometry/Point.h"
+#include "geometry/Vector.h"
+#include "imaging/ImageMetadata.h"
+
+// A picture of the game: pixel bytes and the metadata that describes them.
+// Copies share the content.
+class Picture {
+public:
+    struct Content {
+        TAVO::IncrementalBuffer buffer;
+        TAVO::Migration::ImageMetadata metadata;
+    };
+
+    // No content.
+    Picture() = default;
+    // New content of width x height RGB bytes filled with the ramp 0, 1, ..., 255, 0, ...
+    explicit Picture(const TAVO::Vector<2, unsigned int>& size);
+
+    // The content's buffer and metadata, made empty first when there is none.
+    TAVO::IncrementalBuffer& buffer() { return content().buffer; }
+    const TAVO::IncrementalBuffer& buffer() const { return content().buffer; }
+    TAVO::Migration::ImageMetadata& metadata() { return content().metadata; }
+    const TAVO::Migration::ImageMetadata& metadata() const { return content().metadata; }
+
+    // Content with a size other than 0.
+    bool hasPixels() const;
+    // Replaces the content by new empty content (other copies keep the old one).
+    void clear() { content_ = std::make_shared<Content>(); }
+
+    // Copies the source with its first sample at position. A grey source fills
+    // every channel of a colour picture: the source goes to channel c for c =
+    // 0, s, 2s, ... below this picture's channel count, s being the source's.
+    // An empty picture throws UninitializedException "picture"; a source that
+    // does not fit throws BoundException.
+    void paste(const TAVO::Point<2, unsigned int>& position, const Picture& source);
+
+private:
+    Content& content() const;
+
+    mutable std::shared_ptr<Content> content_;
+};

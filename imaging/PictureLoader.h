@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "foundation/threads/Mutex.h"
+#include "foundation/threads/Worker.h"
+#include "imaging/Picture.h"
+#include "imaging/Signal.h"
+#include "imaging/SignalReduceWork.h"
+
+namespace TAVO {
+class ExceptionHandler;
+class Log;
+} // namespace TAVO
+
+// Loads picture files through the codec factory, at full size or scaled and
+// cut to a centred square, at once or as a job on its own worker thread.
+class PictureLoader {
+public:
+    // Hears the result of one asynchronous load, on the thread that polls.
+    // Exactly one of the two is called per job.
+    class Notifier {
+    public:
+        virtual ~Notifier() = default;
+        virtual void loaded(const std::string& path, const Picture& picture) = 0;
+        virtual void failed() = 0;
+    };
+
+    // One load on the worker. It owns its notifier until it hands it the
+    // result; a job destroyed before that destroys the notifier unheard.
+    class Job : public TAVO::Worker::Job {
+    public:
+        Job(PictureLoader& loader, std::string path, std::uint32_t side, std::unique_ptr<Notifier> notifier);
+        void run() override;
+        void done() override;
+        void failed() override;
+
+    private:
+        PictureLoader& loader_;
+        std::string path_;
+        std::uint32_t side_;
+        std::unique_ptr<Notifier> notifier_;
+        bool result_ = false;
+        Picture picture_;
+    };
+
+    // The side of the thumbnails of the gallery and of saved games.
+    static constexpr std::uint32_t thumbnailSide = 128;
+
+    explicit PictureLoader(TAVO::Log& log);
+    ~PictureLoader();
+
+    // Loads the file into the picture, whose content is replaced. The codec is
+    // chosen by the file's extension. False when there is none, the file
+    // cannot be opened or the import fails (the failure is written to the
+    // log). A side other than 0 lets a JPEG be decoded at an eighth of its
+    // size. Pictures with 16-bit samples are reduced to their high bytes.
+    bool loadPicture(const std::string& path, Picture& picture, std::uint32_t side);
+    // loadPicture and, when it succeeds, scalePicture.
+    bool loadPictureScaled(const std::string& path, std::uint32_t side, Picture& picture);
+    // Makes the picture a side x side square of 8-bit samples: the centred
+    // square of side min(width, height), reduced by halving and resampling.
+    void scalePicture(Picture& picture, std::uint32_t side);
+
+    // Queues a load on the worker; the notifier hears the result at a later poll.
+    void loadAsync(const std::string& path, std::unique_ptr<Notifier> notifier);
+    void loadAsync(const std::string& path, std::uint32_t side, std::unique_ptr<Notifier> notifier);
+    // Delivers the results of finished jobs on the calling thread.
+    void poll() { worker_.poll(); }
+
+    void setExceptionHandler(TAVO::ExceptionHandler* handler) { worker_.setExceptionHandler(handler); }
+    void start() { worker_.start(); }
+    void stop() { worker_.stop(); }
+
+private:
+    TAVO::Log& log_;
+    TAVO::Worker worker_;
+    // Shared work pictures of the scaling step, one scaling at a time.
+    TAVO::Mutex scalerMutex_;
+    TAVO::SignalReduceWork work_;
+    TAVO::Signal<3, unsigned char> target_;
+};

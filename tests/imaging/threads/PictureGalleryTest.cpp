@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "foundation/threads/LogFile.h"
+#include "foundation/threads/Runnable.h"
+#include "imaging/PictureGallery.h"
+#include "imaging/PictureLoader.h"
+#include "support/PictureFiles.h"
+#include "support/TempFolder.h"
+
+using namespace TAVO;
+using KestruneTest::PictureFiles;
+using KestruneTest::TempFolder;
+
+namespace {
+
+// Stands for the game menu's picture selection: asks for every added entry's
+// thumbnail and records what it hears, with the thread it hears it on.
+class RecordingGalleryUpdater : public PictureGallery::EventHandler {
+public:
+    explicit RecordingGalleryUpdater(PictureGallery& gallery) : gallery_(gallery) {}
+    void added() override {
+        events.push_back("added");
+        threads.push_back(std::this_thread::get_id());
+        gallery_.loadThumbnail(std::uint32_t(gallery_.entries().size() - 1));
+    }
+    void removed(std::uint32_t index) override {
+        events.push_back("removed " + std::to_string(index));
+        threads.push_back(std::this_thread::get_id());
+    }
+    void thumbnailReady(std::uint32_t index) override {
+        events.push_back("ready " + std::to_string(index));
+        threads.push_back(std::this_thread::get_id());
+    }
+    std::vector<std::string> events;
+    std::vector<std::thread::id> threads;
+
+private:
+    PictureGallery& gallery_;
+};
+
+// Stands for the menu's notifier of the chosen picture: the picture when it
+// loads, else the entry leaves the gallery.
+class RecordingPictureNotifier : public PictureLoader::Notifier {
+public:
+    RecordingPictureNotifier(PictureGallery& gallery, std::string path, int& calls, Picture& picture)
+        : gallery_(gallery), path_(std::move(path)), calls_(calls), picture_(picture) {}
+    void loaded(const std::string&, const Picture& picture) override {
+        ++calls_;
+        picture_ = picture;
+    }
+    void failed() override {
+        ++calls_;
+        std::uint32_t index = PictureGallery::maximumEntries;
+        if (gallery_.find(path_, index))
+            gallery_.remove(index);
+    }
+
+private:
+    PictureGallery& gallery_;
+    std::string path_;
+    int& calls_;
+    Picture& picture_;
+};
+
+int countLines(const std::string& text, const std::string& needle) {
+    int n = 0;
+    for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++n;
+    return n;
+}
+
+void pollUntil(PictureLoader& loader, const std::function<bool()>& finished) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!finished() && std::chrono::steady_clock::now() < deadline) {
+        loader.poll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    loader.poll();
+}
+
+} // namespace
+
+TEST(PictureGallery, AMixedFolderKeepsThePicturesAndDropsTheRest) {
+    TempFolder folder;
+    const std::string f = folder.path() + "/";
+    ASSERT_TRUE(PictureFiles::writePNG(f + "a-rgb.png", 300, 200, 3, PictureFiles::pattern(300, 200, 3, 1)));
+    ASSERT_TRUE(PictureFiles::writePNG(f + "b-grey.png", 150, 260, 1, PictureFiles::pattern(150, 260, 1, 2)));
+    ASSERT_TRUE(PictureFiles::writePNG(f + "c-rgba.png", 129, 129, 4, PictureFiles::pattern(129, 129, 4, 3)));
+    const bool jpeg = PictureFiles::writeJPEG(f + "d-base.jpg", 640, 480, 3, PictureFiles::pattern(640, 480, 3, 4)) &&
+                      PictureFiles::writeJPEG(f + "e-prog.jpeg", 480, 640, 3, PictureFiles::pattern(480, 640, 3, 5),
+                                              "-progressive");
+    std::ofstream(f + "f-broken.png") << "\x89PNG but nothing after";
+    std::ofstream(f + "g-notes.txt") << "some text";
+    PictureFiles::writeNetPBM(f + "h-grey.pgm", 64, 64, 1, PictureFiles::pattern(64, 64, 1, 6));
+    std::filesystem::create_directory(f + "sub");
+    PictureFiles::writeNetPBM(f + "sub/inside.ppm", 8, 8, 3, PictureFiles::pattern(8, 8, 3));
+
+    std::ostringstream logText;
+    LogFile log;
+    log.open(logText);
+    PictureLoader loader(log);
+    loader.start();
+    PictureGallery gallery(loader);
+    RecordingGalleryUpdater updater(gallery);
+    gallery.setEventHandler(&updater);
+    gallery.setDirectory(folder.path());
+    const std::size_t listed = gallery.entries().size();
+    EXPECT_EQ(listed, jpeg ? 8u : 6u);
+    const std::size_t expectedEnd = listed - 2;
+    pollUntil(loader, [&] {
+        std::size_t ready = 0;
+        for (const auto& e : gallery.entries())
+            ready += e.tile != PictureGallery::Entry::noTile;
+        return gallery.entries().size() == expectedEnd && ready == expectedEnd;
+    });
+    loader.stop();
+
+    std::vector<std::string> names;
+    for (const auto& e : gallery.entries()) {
+        names.push_back(e.path.substr(f.size()));
+        EXPECT_NE(e.tile, PictureGallery::Entry::noTile) << e.path;
+    }
+    std::vector<std::string> expected = {"a-rgb.png", "b-grey.png", "c-rgba.png"};
+    if (jpeg) {
+        expected.push_back("d-base.jpg");
+        expected.push_back("e-prog.jpeg");
+    }
+    expected.push_back("h-grey.pgm");
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(countLines(logText.str(), " : TAVO "), 1) << "one entry for the broken picture:\n" << logText.str();
+    for (const auto& id : updater.threads)
+        EXPECT_EQ(id, std::this_thread::get_id());
+    EXPECT_EQ(gallery.pageCount(), 1u);
+    // A grey thumbnail fills all three channels of its tile.
+    const auto& grey = gallery.entries()[1];
+    const auto origin = gallery.atlas().tileRegion(grey.tile).origin();
+    const std::uint8_t* page = gallery.page(0).buffer().data();
+    const std::size_t at = (std::size_t(origin[1] + 5) * 1024 + origin[0] + 7) * 3;
+    EXPECT_EQ(page[at], page[at + 1]);
+    EXPECT_EQ(page[at], page[at + 2]);
+}
+
+TEST(PictureGallery, FortyFilesGiveTheSameThirtyTwoEntriesEveryTime) {
+    TempFolder folder;
+    for (int i = 39; i >= 0; --i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/p%02d.pgm", i);
+        PictureFiles::writeNetPBM(folder.path() + name, 4, 4, 1, PictureFiles::pattern(4, 4, 1, i));
+    }
+    std::ostringstream logText;
+    LogFile log;
+    log.open(logText);
+    PictureLoader loader(log);
+    for (int run = 0; run < 2; ++run) {
+        PictureGallery gallery(loader);
+        gallery.setDirectory(folder.path());
+        ASSERT_EQ(gallery.entries().size(), 32u);
+        EXPECT_EQ(gallery.entries().front().path, folder.path() + "/p00.pgm");
+        EXPECT_EQ(gallery.entries().back().path, folder.path() + "/p31.pgm");
+    }
+    PictureGallery missing(loader);
+    missing.setDirectory(folder.path() + "/no-such-folder");
+    EXPECT_TRUE(missing.entries().empty());
+    PictureGallery empty(loader);
+    empty.setDirectory("");
+    EXPECT_TRUE(empty.entries().empty());
+}
+
+TEST(PictureGallery, ThumbnailsFindTheirEntryAfterRemovals) {
+    std::ostringstream logText;
+    LogFile log;
+    log.open(logText);
+    PictureLoader loader(log);
+    PictureGallery gallery(loader);
+    for (int i = 0; i < 5; ++i)
+        gallery.add("entry" + std::to_string(i));
+    Picture thumbnail(Vector<2, unsigned int>(128, 128));
+    PictureGallery::ThumbLoadNotifer late(gallery, "entry4", 4);
+    gallery.remove(2);
+    late.loaded("entry4", thumbnail);
+    EXPECT_NE(gallery.entries()[3].tile, PictureGallery::Entry::noTile);
+    PictureGallery::ThumbLoadNotifer gone(gallery, "entry2", 2);
+    gone.loaded("entry2", thumbnail);
+    EXPECT_EQ(gallery.atlas().allocated(), 1u) << "a thumbnail without its entry is dropped";
+    PictureGallery::ThumbLoadNotifer failing(gallery, "entry3", 3);
+    failing.failed();
+    EXPECT_EQ(gallery.entries().size(), 3u);
+    gallery.remove(17); // past the end: nothing
+    EXPECT_EQ(gallery.entries().size(), 3u);
+    for (int i = 0; i < 64; ++i)
+        gallery.setThumbnail(0, thumbnail);
+    EXPECT_EQ(gallery.pageCount(), 2u) << "the 65th thumbnail starts page 1";
+}
+
+TEST(PictureLoaderJobs, EachJobCallsItsNotifierOnceOnThePollingThread) {
+    TempFolder folder;
+    PictureFiles::writeNetPBM(folder.file("good.ppm"), 300, 300, 3, PictureFiles::pattern(300, 300, 3));
+    std::ostringstream logText;
+    LogFile log;
+    log.open(logText);
+    PictureLoader loader(log);
+    PictureGallery gallery(loader);
+    gallery.add(folder.file("bad.ppm"));
+    loader.start();
+    int goodCalls = 0, badCalls = 0, droppedCalls = 0;
+    Picture good, bad, dropped;
+    loader.loadAsync(folder.file("good.ppm"),
+                     std::make_unique<RecordingPictureNotifier>(gallery, folder.file("good.ppm"), goodCalls, good));
+    loader.loadAsync(folder.file("bad.ppm"),
+                     std::make_unique<RecordingPictureNotifier>(gallery, folder.file("bad.ppm"), badCalls, bad));
+    // Many loads at once from both directions exercise the shared scaler.
+    int thumbCalls = 0;
+    std::vector<Picture> thumbs(20);
+    for (int i = 0; i < 20; ++i)
+        loader.loadAsync(folder.file("good.ppm"), 128,
+                         std::make_unique<RecordingPictureNotifier>(gallery, "x", thumbCalls, thumbs[i]));
+    std::thread other([&] {
+        Picture direct;
+        for (int i = 0; i < 5; ++i)
+            loader.loadPictureScaled(folder.file("good.ppm"), 64, direct);
+    });
+    pollUntil(loader, [&] { return goodCalls + badCalls + thumbCalls == 22; });
+    other.join();
+    EXPECT_EQ(goodCalls, 1);
+    EXPECT_EQ(badCalls, 1);
+    EXPECT_EQ(thumbCalls, 20);
+    EXPECT_EQ(good.metadata().width(), 300u);
+    EXPECT_TRUE(gallery.entries().empty()) << "the failed picture left the gallery";
+    EXPECT_EQ(thumbs[19].metadata().width(), 128u);
+    // A job that is never delivered destroys its notifier unheard.
+    loader.loadAsync(folder.file("good.ppm"),
+                     std::make_unique<RecordingPictureNotifier>(gallery, "y", droppedCalls, dropped));
+    loader.stop();
+    EXPECT_EQ(droppedCalls, 0);
+}
