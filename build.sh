@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds Kestrune and runs it or its tests.
-#   ./build.sh run    install what is missing, build, run the program's main job
+#   ./build.sh run [FOLDER]
+#                     install what is missing, build, and run the main job the
+#                     project has so far: the game's picture gallery over
+#                     FOLDER (default "gallery"), listing the pictures it keeps
+#                     and writing their thumbnails to out/thumbnails/
 #   ./build.sh test   install what is missing, build, run every test
 #                     (plain, then under AddressSanitizer+UBSan, then the
 #                     thread tests under ThreadSanitizer)
@@ -51,7 +55,17 @@ case "${1:-}" in
   run)
     install_missing
     configure_and_build out/release -DKESTRUNE_TESTS=OFF
-    echo "Kestrune has no runnable program yet: the build is done and the library is in out/release."
+    folder=${2:-gallery}
+    if [ ! -d "$folder" ]; then
+      echo "There is no folder \"$folder\": put pictures into it, or name one: ./build.sh run FOLDER"
+      exit 0
+    fi
+    picture=out/release/bin/kestrune-picture
+    mkdir -p out/thumbnails
+    "$picture" gallery "$folder" | while IFS= read -r path; do
+      name=$(basename "$path")
+      "$picture" thumbnail "$path" "out/thumbnails/${name%.*}.png" && echo "$path -> out/thumbnails/${name%.*}.png"
+    done
     ;;
   test)
     install_missing

@@ -69,11 +69,16 @@ void JPEGImporter::import(DynamicBuffer& buffer, Metadata& metadata) {
     JPEG::BlockReader reader(input);
 
     bool search = true;
+    bool skippedScan = false;
     for (;;) {
         if (input.atEnd())
             failEnd();
         const std::uint8_t code = search ? searchMarker(input) : strictMarker(input);
+        // The restart markers inside a scan skipped unread are passed over.
+        if (skippedScan && code >= 0xD0 && code <= 0xD7)
+            continue;
         search = false;
+        skippedScan = false;
         if (code < 0xC0)
             unsupportedMarker(code);
         if (code == 0xD8) {  // start of image
@@ -134,7 +139,7 @@ void JPEGImporter::import(DynamicBuffer& buffer, Metadata& metadata) {
             if (!body.atEnd())
                 fail("Scan header larger than expected. ");
             // A scan skipped unread is passed over by searching for the next marker.
-            search = !reader.readScan(scan);
+            search = skippedScan = !reader.readScan(scan);
             break;
         }
         default:

@@ -246,12 +246,18 @@ public:
         return value < (1u << (s - 1)) ? int(value) - (1 << s) + 1 : int(value);
     }
     Tuple<3, int>& predictors() { return predictors_; }
-    // Before each MCU of a scan: a restart marker is due before the first
-    // MCU of every interval but the first.
-    void checkRestart() {
-        if (restartInterval_ != 0 && mcusSinceRestart_ == restartInterval_)
+    // Before each MCU of a scan (each block of a scan of one component): a
+    // restart marker is due before the first MCU of every interval but the
+    // first. True when a marker was read (the DC predictors and the bits
+    // are reset; a progressive scan also ends its end-of-band run there).
+    bool checkRestart() {
+        bool restarted = false;
+        if (restartInterval_ != 0 && mcusSinceRestart_ == restartInterval_) {
             restart();
+            restarted = true;
+        }
         ++mcusSinceRestart_;
+        return restarted;
     }
     std::uint32_t restartInterval() const { return restartInterval_; }
 

@@ -6,7 +6,6 @@
 
 #include "foundation/exceptions/AllocateException.h"
 #include "foundation/exceptions/NotFoundException.h"
-#include "foundation/exceptions/SupportException.h"
 #include "imaging/FormatException.h"
 #include "imaging/codecs/jpeg/ScanHeader.h"
 
@@ -62,8 +61,6 @@ unsigned int ProgressiveDCTMode::find(unsigned int id) const {
 }
 
 bool ProgressiveDCTMode::readScan(const ScanHeader& header) {
-    if (reader_.restartInterval() != 0)
-        throw SupportException(SourceLocation(), "restart interval in progressive JPEG");
     const unsigned start = header.spectralStart, end = header.spectralEnd;
     const unsigned high = header.approximationHigh(), low = header.approximationLow();
     if (start > end || end > 63 || high > 13 || low > 13)
@@ -110,14 +107,17 @@ void ProgressiveDCTMode::readDCScan(const ScanHeader& header) {
         const unsigned int c = unsigned(std::find(named, named + 3, true) - named);
         const Tuple<2, unsigned int> blocks = reader_.componentBlocks(c);
         for (unsigned int by = 0; by < blocks[1]; ++by)
-            for (unsigned int bx = 0; bx < blocks[0]; ++bx)
+            for (unsigned int bx = 0; bx < blocks[0]; ++bx) {
+                reader_.checkRestart();
                 decodeDC(c, bx, by, first, low);
+            }
         return;
     }
     // Interleaved, in MCU order; the components in frame order.
     const Tuple<2, unsigned int>& mcus = reader_.mcuCount();
     for (unsigned int row = 0; row < mcus[1]; ++row)
-        for (unsigned int column = 0; column < mcus[0]; ++column)
+        for (unsigned int column = 0; column < mcus[0]; ++column) {
+            reader_.checkRestart();
             for (unsigned int c = 0; c < frameCount; ++c) {
                 if (!named[c])
                     continue;
@@ -127,6 +127,7 @@ void ProgressiveDCTMode::readDCScan(const ScanHeader& header) {
                     for (unsigned int x = 0; x < h; ++x)
                         decodeDC(c, column * h + x, row * v + y, first, low);
             }
+        }
 }
 
 void ProgressiveDCTMode::decodeDC(unsigned int c, unsigned int bx, unsigned int by, bool first, unsigned low) {
@@ -156,7 +157,16 @@ void ProgressiveDCTMode::readFirstACScan(Component& component, const BlockReader
     BlockReader::BitReader& bits = reader_.bits();
     const std::size_t total = std::size_t(component.blocks[0]) * component.blocks[1];
     short* store = component.store.data();
+    std::uint32_t run = 0;  // blocks left in the current end-of-band run
     for (std::size_t b = 0; b < total; ++b) {
+        // A restart marker ends any end-of-band run (the encoder closes its
+        // runs before the marker; a run said to reach past it is cut there).
+        if (reader_.checkRestart())
+            run = 0;
+        if (run != 0) {
+            --run;
+            continue;
+        }
         short* block = store + b * 64;
         for (unsigned k = start; k <= end;) {
             const unsigned rs = bits.decode(table);
@@ -176,10 +186,10 @@ void ProgressiveDCTMode::readFirstACScan(Component& component, const BlockReader
                     failRun();
             } else {
                 // An end-of-band run: this block and the next run - 1 end here.
-                std::uint32_t run = 1u << r;
+                run = 1u << r;
                 if (r != 0)
                     run += bits.take(r);
-                b += std::min<std::size_t>(run - 1, total - 1 - b);
+                --run;
                 break;
             }
         }
@@ -201,6 +211,8 @@ void ProgressiveDCTMode::readRefinementACScan(Component& component, const BlockR
     };
     std::uint32_t run = 0;  // blocks left in the current end-of-band run
     for (std::size_t b = 0; b < total; ++b) {
+        if (reader_.checkRestart())
+            run = 0;
         short* block = store + b * 64;
         unsigned k = start;
         if (run == 0) {

@@ -374,15 +374,103 @@ TEST(JPEGStream, RestartMarkers) {
     EXPECT_EQ(failure(stream({{0xFF, 0xD0}, {0xFF, 0xD2}, {0xFF, 0xD2}})), "jpeg : Expected reset count 1, got 2");
     EXPECT_EQ(failure(stream({{0xFF, 0xD0}, {0xFF, 0xC4}, {0xFF, 0xD2}})), "jpeg : Expected reset marker, got 0xc4");
     EXPECT_EQ(failure(stream({{0xFF, 0xD0}, {0x12, 0xD1}, {0xFF, 0xD2}})), "jpeg : Expected marker. ");
-    // Restart intervals are not decoded in progressive frames.
-    StreamWriter progressive;
-    progressive.marker(0xD8);
-    progressive.dqt();
-    progressive.segment(0xDD, {0, 1});
-    progressive.sof(0xC2, 8, 8);
-    progressive.dht();
-    progressive.sos(1, 0, 0, 0);
-    EXPECT_EQ(failure(progressive.bytes), "No support for restart interval in progressive JPEG. ");
+    // Progressive frames restart the same way: the DC scan of the same four
+    // blocks, each in an interval of its own.
+    auto progressive = [](const std::vector<Bytes>& markers) {
+        StreamWriter w;
+        w.marker(0xD8);
+        w.dqt();
+        w.segment(0xDD, {0, 1});
+        w.sof(0xC2, 32, 8);
+        w.dht();
+        w.sos(1, 0, 0, 0);
+        for (int block = 0; block < 4; ++block) {
+            if (block > 0)
+                w.raw(markers[block - 1]);
+            w.dc(8);
+            w.align();
+        }
+        w.end();
+        return w.bytes;
+    };
+    EXPECT_EQ(decode(progressive({{0xFF, 0xD0}, {0xFF, 0xD1}, {0xFF, 0xD2}})).pixels, Bytes(32 * 8, 129));
+    EXPECT_EQ(failure(progressive({{0xFF, 0xD0}, {0xFF, 0xD2}, {0xFF, 0xD2}})),
+              "jpeg : Expected reset count 1, got 2");
+    EXPECT_EQ(failure(progressive({{0xFF, 0xD0}, {0xFF, 0xC4}, {0xFF, 0xD2}})),
+              "jpeg : Expected reset marker, got 0xc4");
+    EXPECT_EQ(failure(progressive({{0xFF, 0xD0}, {0x12, 0xD1}, {0xFF, 0xD2}})), "jpeg : Expected marker. ");
+    // A missing marker: the next interval's bits are read where it is due.
+    EXPECT_EQ(failure(progressive({{0xFF, 0xD0}, {}, {0xFF, 0xD2}})), "jpeg : Expected marker. ");
+}
+
+TEST(JPEGStream, ProgressiveRestartsEndTheBandRunAndResetThePredictor) {
+    // Four grey blocks, restart interval 2. Coefficients: DC 8, 8, -4, 0
+    // (stored values, the predictor starting over after the marker); AC 1 is
+    // 5 in block 2 only, AC 2 is 3 in block 0 only (refined to 7 below).
+    StreamWriter baseline;
+    baseline.marker(0xD8);
+    baseline.dqt(2);
+    baseline.sof(0xC0, 32, 8);
+    baseline.dht();
+    baseline.sos();
+    const int dcs[4] = {8, 8, -4, 0};
+    for (int block = 0; block < 4; ++block) {
+        baseline.dc(block == 0 ? dcs[0] : dcs[block] - dcs[block - 1]);
+        if (block == 0)
+            baseline.ac(1, 7);
+        if (block == 2)
+            baseline.ac(0, 5);
+        baseline.eob();
+    }
+    baseline.align();
+    baseline.end();
+
+    StreamWriter w;
+    w.marker(0xD8);
+    w.dqt(2);
+    w.segment(0xDD, {0, 2});
+    w.sof(0xC2, 32, 8);
+    w.dht();
+    // DC: the differences start over after the marker.
+    w.sos(1, 0, 0, 0);
+    w.dc(8);
+    w.dc(0);
+    w.align();
+    w.raw({0xFF, 0xD0});
+    w.dc(-4);
+    w.dc(4);
+    w.align();
+    w.end();
+    Bytes bytes = w.bytes;
+    bytes.resize(bytes.size() - 2);  // the EOI comes after the AC scans
+    // First AC scan of band 1..2 with Al = 1: block 0 has AC 2 = 3 (stored
+    // as 6), then an end-of-band run of 3 that the marker after block 1 cuts.
+    StreamWriter ac;
+    ac.sos(1, 1, 2, 0x01);
+    ac.ac(1, 3);
+    ac.bits(StreamWriter::acCode(0x10), 8);  // EOB1 with extra bit 1: a run of 3
+    ac.bits(1, 1);
+    ac.align();
+    ac.raw({0xFF, 0xD0});
+    ac.ac(0, 2);  // block 2: AC 1 = 2 (stored as 4), then a run of 2
+    ac.bits(StreamWriter::acCode(0x10), 8);
+    ac.bits(0, 1);
+    ac.align();
+    // Refinement of bit 0: block 0's AC 2 gets 1 (6 -> 7), block 2's AC 1
+    // gets 1 (4 -> 5); both intervals end in an end-of-band run of 2.
+    ac.sos(1, 1, 2, 0x10);
+    ac.bits(StreamWriter::acCode(0x10), 8);
+    ac.bits(0, 1);
+    ac.bits(1, 1);  // correction of block 0's AC 2
+    ac.align();
+    ac.raw({0xFF, 0xD0});
+    ac.bits(StreamWriter::acCode(0x10), 8);
+    ac.bits(0, 1);
+    ac.bits(1, 1);  // correction of block 2's AC 1
+    ac.align();
+    ac.end();
+    bytes.insert(bytes.end(), ac.bytes.begin(), ac.bytes.end());
+    EXPECT_EQ(decode(bytes).pixels, decode(baseline.bytes).pixels);
 }
 
 TEST(JPEGStream, ProgressiveScanChecks) {
