@@ -1,4 +1,4 @@
-// Runs earcut over the outlines written by bench_TriangulationBenchmark and prints both
+// Runs earcut over the outlines written by bench_triangulation and prints both
 // results side by side. Arguments: earcut install folder, outlines.json, our result JSON.
 import { createRequire } from 'node:module';
 import { readFileSync } from 'node:fs';

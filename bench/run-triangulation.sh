@@ -6,11 +6,11 @@ set -e
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:?usage: run-triangulation.sh BUILD_FOLDER [COUNT]}
 count=${2:-2000}
-make -C "$build" bench_TriangulationBenchmark >/dev/null
+cmake --build "$build" --target bench_triangulation >/dev/null
 if [ ! -d "$here/.earcut/node_modules/earcut" ]; then
     npm install --silent --no-save --prefix "$here/.earcut" earcut >/dev/null
 fi
 outlines=$(mktemp)
 trap 'rm -f "$outlines"' EXIT
-ours=$("$build/bench/bench_TriangulationBenchmark" "$count" "$outlines")
+ours=$("$build/bench/bench_triangulation" "$count" "$outlines")
 node "$here/earcut-compare.mjs" "$here/.earcut" "$outlines" "$ours"

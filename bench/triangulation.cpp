@@ -2,7 +2,7 @@
 // the time and the triangle count. With a file name it also writes the outlines
 // as JSON (one flat coordinate list per outline) for a peer triangulator.
 //
-//   bench_TriangulationBenchmark [count] [outlines.json]
+//   bench_triangulation [count] [outlines.json]
 
 #include <chrono>
 #include <cmath>
