@@ -419,6 +419,22 @@ unsigned char BlockReader::dcPixel(unsigned int component, short dc) const {
     return toByte(float(value) * 0.125f + 128.5f);
 }
 
+void BlockReader::fillMCUBlocks(unsigned int component, Signal<2, unsigned char>& plane) const {
+    const Tuple<2, unsigned int> own = componentBlocks(component);
+    const unsigned width = plane.size()[0], height = plane.size()[1];
+    const unsigned mcuWidth = sampling_[component][0];
+    if (own[0] == 0 || own[1] == 0)
+        return;
+    unsigned char* samples = plane.data();
+    for (unsigned by = 0; by < height; ++by)
+        for (unsigned bx = by < own[1] ? own[0] : 0; bx < width; ++bx) {
+            const unsigned sy = std::min(by, own[1] - 1);
+            const unsigned mcuEnd = bx / mcuWidth * mcuWidth + mcuWidth - 1;
+            const unsigned sx = by < own[1] ? own[0] - 1 : std::min(mcuEnd, own[0] - 1);
+            samples[std::size_t(by) * width + bx] = samples[std::size_t(sy) * width + sx];
+        }
+}
+
 // --- Output ---------------------------------------------------------------
 
 void BlockReader::upsampleComponent(const Signal<2, unsigned char>& source, Signal<2, unsigned char>& target) {

@@ -268,6 +268,14 @@ public:
                           const Tuple<2, unsigned int>& position, short* coefficients) const;
     // The one sample of a block in eighth-scale mode.
     unsigned char dcPixel(unsigned int component, short dc) const;
+    // In eighth-scale mode, the plane of a component (one sample per block of
+    // its MCU grid) whose blocks were coded by scans of the component alone:
+    // those scans leave out the MCU fill blocks beyond the component's own
+    // blocks, which are made here from the edge blocks as an encoder makes
+    // them. A fill block right of a row takes the row's last block; a fill
+    // block below the last row takes the block of the last row at the right
+    // end of its MCU (or the row's last block, where that one is a fill block).
+    void fillMCUBlocks(unsigned int component, Signal<2, unsigned char>& plane) const;
     // The quantization table a frame component uses.
     const QuantizationTable& quantization(unsigned int component) const { return *quantization_[component]; }
 

@@ -105,6 +105,7 @@ void ProgressiveDCTMode::readDCScan(const ScanHeader& header) {
     if (count == 1) {
         // One component alone: its own blocks in raster order.
         const unsigned int c = unsigned(std::find(named, named + 3, true) - named);
+        components_[c].alone = true;
         const Tuple<2, unsigned int> blocks = reader_.componentBlocks(c);
         for (unsigned int by = 0; by < blocks[1]; ++by)
             for (unsigned int bx = 0; bx < blocks[0]; ++bx) {
@@ -270,6 +271,8 @@ void ProgressiveDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
         if (eighthScale_) {
             for (std::size_t i = 0; i < component.store.size(); ++i)
                 plane.data()[i] = reader_.dcPixel(c, component.store[i]);
+            if (component.alone)
+                reader_.fillMCUBlocks(c, plane);
             continue;
         }
         short coefficients[64];

@@ -31,6 +31,9 @@ private:
         std::uint32_t edge = 8;
         // Blocks per row and rows of the store.
         Tuple<2, unsigned int> blocks;
+        // A DC scan of the component alone was read (its MCU fill blocks
+        // are not all coded).
+        bool alone = false;
     };
 
     // The frame component with the id; NotFoundException when there is none.

@@ -63,6 +63,7 @@ bool SequentialDCTMode::readScan(const ScanHeader& header) {
     if (count == 1) {
         // One component alone: its own blocks in raster order, one per MCU.
         const unsigned int c = indices[0];
+        components_[c].alone = true;
         const Tuple<2, unsigned int> blocks = reader_.componentBlocks(c);
         for (unsigned int by = 0; by < blocks[1]; ++by)
             for (unsigned int bx = 0; bx < blocks[0]; ++bx) {
@@ -141,6 +142,10 @@ void SequentialDCTMode::placeBlock(unsigned int c, unsigned int bx, unsigned int
 }
 
 void SequentialDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
+    if (eighthScale_)
+        for (unsigned int c = 0; c < reader_.componentCount(); ++c)
+            if (components_[c].alone)
+                reader_.fillMCUBlocks(c, components_[c].plane);
     const Signal<2, unsigned char>* planes[3] = {&components_[0].plane, &components_[1].plane, &components_[2].plane};
     BlockReader::output(planes, reader_.componentCount(), size_, buffer, metadata);
 }

@@ -23,6 +23,9 @@ private:
         unsigned char id = 0;
         Signal<2, unsigned char> plane;
         Tuple<2, unsigned int> sampling;
+        // A scan of the component alone was read (its MCU fill blocks are
+        // not coded).
+        bool alone = false;
     };
 
     // Decodes one block of component c into coefficients_ (zig-zag order).
