@@ -26,6 +26,9 @@ public:
     const TAVO::IncrementalBuffer& buffer() const { return content().buffer; }
     TAVO::Migration::ImageMetadata& metadata() { return content().metadata; }
     const TAVO::Migration::ImageMetadata& metadata() const { return content().metadata; }
+    // The read-only forms under the names the game's model and menus use.
+    const TAVO::IncrementalBuffer& bufferConst() const { return buffer(); }
+    const TAVO::Migration::ImageMetadata& metadataConst() const { return metadata(); }
 
     // Content with a size other than 0.
     bool hasPixels() const;

@@ -57,7 +57,7 @@ public:
     // cannot be opened or the import fails (the failure is written to the
     // log). A side other than 0 lets a JPEG be decoded at an eighth of its
     // size. Pictures with 16-bit samples are reduced to their high bytes.
-    bool loadPicture(const std::string& path, Picture& picture, std::uint32_t side);
+    bool loadPicture(const std::string& path, Picture& picture, std::uint32_t side = 0);
     // loadPicture and, when it succeeds, scalePicture.
     bool loadPictureScaled(const std::string& path, std::uint32_t side, Picture& picture);
     // Makes the picture a side x side square of 8-bit samples: the centred
