@@ -4,7 +4,7 @@
 #                     install what is missing, build, and run the main job the
 #                     project has so far: the game's picture gallery over
 #                     FOLDER (default "gallery"), listing the pictures it keeps
-#                     and writing their thumbnails to out/thumbnails/
+#                     and writing their thumbnails to out/thumbnails/NAME.png
 #   ./build.sh test   install what is missing, build, run every test
 #                     (plain, then under AddressSanitizer+UBSan, then the
 #                     thread tests under ThreadSanitizer)
@@ -54,7 +54,7 @@ run_tests() { # folder, ctest options...
 case "${1:-}" in
   run)
     install_missing
-    configure_and_build out/release -DKESTRUNE_TESTS=OFF
+    configure_and_build out/release -DKESTRUNE_TESTS=OFF -DKESTRUNE_BENCH=OFF
     folder=${2:-gallery}
     if [ ! -d "$folder" ]; then
       echo "There is no folder \"$folder\": put pictures into it, or name one: ./build.sh run FOLDER"
@@ -64,20 +64,20 @@ case "${1:-}" in
     mkdir -p out/thumbnails
     "$picture" gallery "$folder" | while IFS= read -r path; do
       name=$(basename "$path")
-      "$picture" thumbnail "$path" "out/thumbnails/${name%.*}.png" && echo "$path -> out/thumbnails/${name%.*}.png"
+      "$picture" thumbnail "$path" "out/thumbnails/$name.png" && echo "$path -> out/thumbnails/$name.png"
     done
     ;;
   test)
     install_missing
-    configure_and_build out/release
+    configure_and_build out/release -DKESTRUNE_TESTS=ON -DKESTRUNE_BENCH=ON
     run_tests out/release
-    configure_and_build out/asan -DKESTRUNE_SANITIZE=ON
+    configure_and_build out/asan -DKESTRUNE_SANITIZE=ON -DKESTRUNE_BENCH=OFF
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests out/asan
     threads=$(find tests -path '*/threads/*Test.cpp' -printf '%h\n' | sed 's|^tests/||' | sort -u)
     if [ -n "$threads" ]; then
       targets=()
       for t in $threads; do targets+=("test_${t//\//_}"); done
-      configure_and_build out/tsan -DKESTRUNE_TSAN=ON -- "${targets[@]}"
+      configure_and_build out/tsan -DKESTRUNE_TSAN=ON -DKESTRUNE_BENCH=OFF -- "${targets[@]}"
       for t in $threads; do TSAN_OPTIONS=halt_on_error=1 run_tests out/tsan -L "^$t\$"; done
     fi
     ;;
