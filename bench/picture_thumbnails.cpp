@@ -1,20 +1,13 @@
-// Thumbnails of a folder the way the gallery makes them: every picture loaded
-// on the picture loader's worker, cut to its centred square and scaled to 128.
-//   bench_picture_thumbnails FOLDER          prints "seconds thumbnails"
-//   bench_picture_thumbnails --make W H FILE writes a photograph-like P6 picture
-#include <chrono>
+// Makes the photographs of the thumbnail benchmark (bench/run-thumbnails.sh),
+// which times kestrune-picture gallery on them.
+//   bench_picture_thumbnails W H FILE   writes a photograph-like P6 picture
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
-
-#include "foundation/threads/LogFile.h"
-#include "imaging/PictureGallery.h"
-#include "imaging/PictureLoader.h"
 
 namespace {
 
@@ -41,46 +34,13 @@ void makePicture(int width, int height, const std::string& path, unsigned seed) 
     }
 }
 
-class Count : public PictureGallery::EventHandler {
-public:
-    explicit Count(PictureGallery& gallery) : gallery_(gallery) {}
-    void added() override { gallery_.loadThumbnail(std::uint32_t(gallery_.entries().size() - 1)); }
-    void removed(std::uint32_t) override { ++settled; }
-    void thumbnailReady(std::uint32_t) override { ++settled; }
-    std::size_t settled = 0;
-
-private:
-    PictureGallery& gallery_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::string(argv[1]) == "--make") {
-        makePicture(std::atoi(argv[2]), std::atoi(argv[3]), argv[4], unsigned(std::hash<std::string>()(argv[4])));
-        return 0;
-    }
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER | --make W H FILE\n", argv[0]);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s W H FILE\n", argv[0]);
         return 1;
     }
-    std::ostringstream logText;
-    TAVO::LogFile log;
-    log.open(logText);
-    PictureLoader loader(log);
-    loader.start();
-    const auto start = std::chrono::steady_clock::now();
-    PictureGallery gallery(loader);
-    Count count(gallery);
-    gallery.setEventHandler(&count);
-    gallery.setDirectory(argv[1]);
-    const std::size_t listed = gallery.entries().size();
-    while (count.settled < listed) {
-        loader.poll();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    loader.stop();
-    std::printf("%.4f %zu\n", seconds, gallery.entries().size());
-    return logText.str().empty() ? 0 : 2;
+    makePicture(std::atoi(argv[1]), std::atoi(argv[2]), argv[3], unsigned(std::hash<std::string>()(argv[3])));
+    return 0;
 }

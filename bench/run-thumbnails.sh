@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Gallery thumbnails of a folder of large photographs: our loader against
+# Gallery thumbnails of a folder of large photographs: kestrune-picture gallery
+# (every picture's thumbnail loaded as the game's gallery does) against
 # ImageMagick's convert -thumbnail on the same folder in the same run; time to
 # the last thumbnail and peak memory.
 #   bench/run-thumbnails.sh [BUILD_FOLDER] [COUNT] [WIDTH] [HEIGHT]
@@ -13,11 +14,12 @@ work=$(mktemp -d "${TMPDIR:-/var/tmp}/kestrune-thumbs.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 convert=/usr/bin/convert   # ImageMagick itself, not a wrapper earlier on the PATH
 
-cmake --build "$build" --target bench_picture_thumbnails -j "$(nproc)" >/dev/null
+cmake --build "$build" --target bench_picture_thumbnails kestrune-picture -j "$(nproc)" >/dev/null
 program="$build/bench/bench_picture_thumbnails"
+picture="$build/bin/kestrune-picture"
 mkdir -p "$work/photos" "$work/theirs"
 for i in $(seq 1 "$count"); do
-  "$program" --make "$width" "$height" "$work/source.ppm"
+  "$program" "$width" "$height" "$work/source.ppm"
   if [ $((i % 4)) -eq 0 ]; then
     pnmtopng "$work/source.ppm" > "$work/photos/photo$i.png" 2>/dev/null
   elif [ $((i % 4)) -eq 1 ]; then
@@ -29,8 +31,10 @@ done
 rm -f "$work/source.ppm"
 
 peak() { awk '/Maximum resident/ { print $6 }' "$1"; }
-/usr/bin/time -v -o "$work/ours.time" "$program" "$work/photos" > "$work/ours.out"
-ours=$(awk '{ print $1 }' "$work/ours.out")
+start=$(date +%s.%N)
+/usr/bin/time -v -o "$work/ours.time" "$picture" gallery "$work/photos" > "$work/ours.out"
+ours=$(echo "$(date +%s.%N) - $start" | bc)
+[ "$(wc -l < "$work/ours.out")" -eq "$count" ] || { echo "the gallery lost pictures" >&2; exit 1; }
 start=$(date +%s.%N)
 /usr/bin/time -v -o "$work/theirs.time" bash -c '
   for f in "$1"/*; do

@@ -18,7 +18,7 @@ namespace TAVO::Migration {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& message) { throw FormatException(SourceLocation(), "jpeg", message); }
+using JPEG::fail;
 
 [[noreturn]] void failEnd() { fail("Unexpected end of stream, no end of image segment detected. "); }
 

@@ -25,7 +25,6 @@ namespace TAVO::Migration::JPEG {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& message) { throw FormatException(SourceLocation(), "jpeg", message); }
 
 // Clamps to 0..255 and truncates toward zero to a byte.
 inline unsigned char toByte(float value) {
@@ -53,11 +52,20 @@ void toBytes(const float* values, unsigned char* bytes, std::size_t n) {
         bytes[i] = toByte(values[i]);
 }
 
+
+} // namespace
+
+void fail(const std::string& message) { throw FormatException(SourceLocation(), "jpeg", message); }
+
 std::uint32_t ceilDivide(std::uint64_t value, std::uint64_t divisor) {
     return static_cast<std::uint32_t>((value + divisor - 1) / divisor);
 }
 
-} // namespace
+Tuple<2, unsigned int> componentPlaneSize(const Tuple<2, unsigned int>& size, const Tuple<2, unsigned int>& sampling,
+                                          const Tuple<2, unsigned int>& maxSampling) {
+    return Tuple<2, unsigned int>(ceilDivide(std::uint64_t(size[0]) * sampling[0], maxSampling[0]),
+                                  ceilDivide(std::uint64_t(size[1]) * sampling[1], maxSampling[1]));
+}
 
 // --- ByteUnstuffer --------------------------------------------------------
 
@@ -294,9 +302,8 @@ void BlockReader::startFrame(const FrameHeader& header, bool progressive, bool e
 }
 
 Tuple<2, unsigned int> BlockReader::componentBlocks(unsigned int index) const {
-    const std::uint32_t width = ceilDivide(std::uint64_t(imageSize_[0]) * sampling_[index][0], maxSampling_[0]);
-    const std::uint32_t height = ceilDivide(std::uint64_t(imageSize_[1]) * sampling_[index][1], maxSampling_[1]);
-    return Tuple<2, unsigned int>(ceilDivide(width, 8), ceilDivide(height, 8));
+    const Tuple<2, unsigned int> plane = componentPlaneSize(imageSize_, sampling_[index], maxSampling_);
+    return Tuple<2, unsigned int>(ceilDivide(plane[0], 8), ceilDivide(plane[1], 8));
 }
 
 bool BlockReader::readScan(const ScanHeader& header) {

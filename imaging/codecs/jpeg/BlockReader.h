@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/streams/ReadStream.h"
@@ -25,6 +26,15 @@ namespace TAVO::Migration::JPEG {
 class FrameHeader;
 class HuffmanTable;
 class ScanHeader;
+
+// Throws the decoder's FormatException ("jpeg") with the message.
+[[noreturn]] void fail(const std::string& message);
+// value / divisor rounded up, for sizes in 64 bits that fit 32 bits.
+std::uint32_t ceilDivide(std::uint64_t value, std::uint64_t divisor);
+// The size of a component's plane: the image size scaled by its sampling
+// against the largest sampling, rounded up.
+Tuple<2, unsigned int> componentPlaneSize(const Tuple<2, unsigned int>& size, const Tuple<2, unsigned int>& sampling,
+                                          const Tuple<2, unsigned int>& maxSampling);
 
 // The decoder state of one JPEG import: the frame layout, the Huffman and
 // quantization tables, the entropy-coded data reader with its restart

@@ -13,12 +13,6 @@ namespace TAVO::Migration::JPEG {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& message) { throw FormatException(SourceLocation(), "jpeg", message); }
-
-std::uint32_t ceilDivide(std::uint64_t value, std::uint64_t divisor) {
-    return static_cast<std::uint32_t>((value + divisor - 1) / divisor);
-}
-
 // value x 2^shift kept in 16 bits.
 inline short scaled(int value, unsigned shift) {
     return static_cast<short>(static_cast<unsigned short>(std::uint32_t(value) * (1u << shift)));
@@ -39,8 +33,7 @@ void ProgressiveDCTMode::addComponent(unsigned int index, unsigned int id, const
     Component& component = components_[index];
     component.id = static_cast<unsigned char>(id);
     component.sampling = sampling;
-    component.planeSize = Tuple<2, unsigned int>(ceilDivide(std::uint64_t(size[0]) * sampling[0], maxSampling[0]),
-                                                 ceilDivide(std::uint64_t(size[1]) * sampling[1], maxSampling[1]));
+    component.planeSize = componentPlaneSize(size, sampling, maxSampling);
     component.edge = eighthScale_ ? 1 : 8;
     component.blocks = Tuple<2, unsigned int>(ceilDivide(component.planeSize[0], component.edge),
                                               ceilDivide(component.planeSize[1], component.edge));

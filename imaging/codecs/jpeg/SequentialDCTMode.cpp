@@ -8,16 +8,6 @@
 
 namespace TAVO::Migration::JPEG {
 
-namespace {
-
-[[noreturn]] void fail(const std::string& message) { throw FormatException(SourceLocation(), "jpeg", message); }
-
-std::uint32_t ceilDivide(std::uint64_t value, std::uint64_t divisor) {
-    return static_cast<std::uint32_t>((value + divisor - 1) / divisor);
-}
-
-} // namespace
-
 void SequentialDCTMode::setup(const Tuple<2, unsigned int>& size, bool eighthScale) {
     size_ = size;
     eighthScale_ = eighthScale;
@@ -29,9 +19,7 @@ void SequentialDCTMode::addComponent(unsigned int index, unsigned int id, const 
     Component& component = components_[index];
     component.id = static_cast<unsigned char>(id);
     component.sampling = sampling;
-    component.plane.resize(Tuple<2, unsigned int>(ceilDivide(std::uint64_t(size[0]) * sampling[0], maxSampling[0]),
-                                                  ceilDivide(std::uint64_t(size[1]) * sampling[1], maxSampling[1])),
-                           false);
+    component.plane.resize(componentPlaneSize(size, sampling, maxSampling), false);
 }
 
 bool SequentialDCTMode::readScan(const ScanHeader& header) {
