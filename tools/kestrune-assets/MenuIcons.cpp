@@ -87,7 +87,9 @@ ShapeDrawing MenuIcons::trash() {
 ShapeDrawing MenuIcons::trashFull() {
     // The lid lifted and tipped to the left, rubbish heaped over the brim.
     const Path lid = binLid().rotated(0.25, 0.18, 0.75).translated(-0.06, 0.0);
-    ShapeDrawing drawing = icon({lid, Path::circle(0.36, 0.655, 0.08, 16), Path::circle(0.62, 0.67, 0.09, 16)});
+    const Path ball = Path::circle(0.35, 0.655, 0.08, 16);
+    const Path sheet = Path::rectangle(0.53, 0.59, 0.67, 0.81).rotated(-0.4, 0.6, 0.7);
+    ShapeDrawing drawing = icon({lid, ball, sheet});
     binBody(drawing.layer(0), 0.56);
     return drawing;
 }
