@@ -6,6 +6,8 @@ every operation's double result to float32 (exact for +, -, *, / and the
 square root of float32 operands). Prints what `kestrune-puzzle grid` prints.
 
 usage: cut_oracle.py SEED COLUMNS ROWS WIDTH HEIGHT
+       cut_oracle.py setup < lines of "WIDTH HEIGHT REQUESTED"
+           (prints what `kestrune-puzzle setup` prints for each line)
 """
 import math
 import struct
@@ -253,7 +255,65 @@ def grid(seed, C, R, W, H):
     return '\n'.join(out) + '\n', rng.draws
 
 
-if __name__ == '__main__':
+def roundf(x):
+    """Rounds halves away from zero."""
+    return math.floor(x + 0.5) if x >= 0 else -math.floor(-x + 0.5)
+
+
+def search_grid(N, W, H, limit):
+    long_side, short_side = (W, H) if W >= H else (H, W)
+    if long_side == 0 or short_side == 0 or N == 0:
+        return 1, 1
+    if limit > 1:
+        limit = f(1.0 / limit)
+    L, S, Nf = f(long_side), f(short_side), f(N)
+    x = f(f(L * Nf) / S)
+    n_long0 = int(roundf(f(math.sqrt(x))))
+    n_long, n_short = n_long0, int(roundf(f(Nf / f(n_long0))))
+    n_max = int(math.ceil(f(math.sqrt(f(x / limit)))))
+    steps = min(max(abs(n_max - n_long0), 1), 20)
+
+    def aspect(c_long, c_short):
+        a = f(f(f(c_short) * L) / f(S * f(c_long)))
+        return f(1.0 / a) if a > 1 else a
+
+    def miss(a, b):
+        d = (a * b - N) & 0xFFFFFFFF
+        return abs(d - (1 << 32) if d >= (1 << 31) else d)
+
+    for k in range(1, steps + 1):
+        for c_long in (n_long0 - k, n_long0 + k):
+            if c_long < 1:
+                continue
+            c_short = int(roundf(f(Nf / f(c_long))))
+            a, b = aspect(c_long, c_short), aspect(n_long, n_short)
+            if not (a > limit or a > b):
+                continue
+            dc, db = miss(c_short, c_long), miss(n_short, n_long)
+            if dc < db or (dc == db and a > b):
+                n_long, n_short = c_long, c_short
+    n_long, n_short = max(n_long, 1), max(n_short, 1)
+    return (n_long, n_short) if W >= H else (n_short, n_long)
+
+
+def setup(W, H, N):
+    C, R = search_grid(N, W, H, f(1.1))
+    if W * H == 0:
+        size = (1.0, 1.0)
+    else:
+        tx = max(f(f(C) * 64.0), f(314.96063))
+        ty = max(f(f(R) * 64.0), f(314.96063))
+        s = max(f(tx / f(W)), f(ty / f(H)))
+        size = (float(roundf(f(f(W) * s))), float(roundf(f(f(H) * s))))
+    return 'grid %d %d size %s %s pieces %d' % (C, R, bits(size[0]), bits(size[1]), (C * R) & 0xFFFFFFFF)
+
+
+if __name__ == '__main__' and sys.argv[1:2] == ['setup']:
+    for line in sys.stdin:
+        if line.strip():
+            W, H, N = (int(a) for a in line.split())
+            print(setup(W, H, N))
+elif __name__ == '__main__':
     seed, C, R = (int(a) for a in sys.argv[1:4])
     W, H = f(float(sys.argv[4])), f(float(sys.argv[5]))
     text, draws = grid(seed, C, R, W, H)
