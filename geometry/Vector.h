@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <type_traits>
 
 #include "geometry/VectorBaseSerializable.h"
@@ -113,6 +114,23 @@ T dot(const VectorBase<N, T, S1>& a, const VectorBase<N, T, S2>& b) {
     for (int i = 0; i < N; ++i)
         sum = static_cast<T>(sum + a[i] * b[i]);
     return sum;
+}
+
+// The length: the squares summed in T from the first component up, the square
+// root taken in double and rounded to T (the rule Ray and LineSegment follow).
+template <int N, class T, class S>
+T length(const VectorBase<N, T, S>& v) {
+    T sum = T(0);
+    for (int i = 0; i < N; ++i)
+        sum = static_cast<T>(sum + v[i] * v[i]);
+    return static_cast<T>(std::sqrt(static_cast<double>(sum)));
+}
+
+// The vector divided, component by component, by its length (see length). A
+// zero vector is not tested for: its components become not-a-number.
+template <int N, class T, class S>
+Vector<N, T> normalised(const VectorBase<N, T, S>& v) {
+    return v / length(v);
 }
 
 } // namespace TAVO

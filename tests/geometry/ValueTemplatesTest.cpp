@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 #include "foundation/exceptions/BoundException.h"
+#include "geometry/LineSegment.h"
 #include "geometry/Numeric.h"
 #include "geometry/Point.h"
 #include "geometry/PointBorrow.h"
@@ -133,4 +137,24 @@ TEST(ValueTemplates, NumericHelpers) {
     EXPECT_EQ(Numeric::square(65536), 0); // the 32-bit product wraps
     EXPECT_EQ(Numeric::square(1.5), 2.25);
     EXPECT_EQ(Numeric::absolute(-2.5f), 2.5f);
+}
+
+TEST(ValueTemplates, LengthAndNormalisedFollowTheSegmentRule) {
+    EXPECT_EQ(length(V2f(3.0f, 4.0f)), 5.0f);
+    EXPECT_EQ(length(V3f(2.0f, 3.0f, 6.0f)), 7.0f);
+    // Squares summed in float, the root taken in double: bit for bit what a
+    // segment measures, where summing in double could differ in the last bit.
+    std::mt19937 random(4);
+    std::uniform_real_distribution<float> component(-1000.0f, 1000.0f);
+    int differFromDouble = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const V2f v(component(random), component(random));
+        const LineSegment<2, float> segment(P2f(0.0f, 0.0f), P2f(v[0], v[1]));
+        EXPECT_EQ(length(v), segment.length());
+        EXPECT_EQ(normalised(v), segment.ray().direction());
+        const float exact = float(std::sqrt(double(v[0]) * v[0] + double(v[1]) * v[1]));
+        differFromDouble += exact != length(v) ? 1 : 0;
+    }
+    EXPECT_GT(differFromDouble, 0);
+    EXPECT_TRUE(std::isnan(normalised(V2f(0.0f, 0.0f))[0]));
 }
