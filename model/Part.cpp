@@ -1,6 +1,7 @@
 #include "model/Part.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "model/Bounds.h"
 #include "model/Puzzle.h"
@@ -26,6 +27,15 @@ void Part::join(const Puzzle& puzzle, const Part& other) {
     updateNeighbours(puzzle);
 }
 
+void Part::join(const Puzzle& puzzle, Part&& other) {
+    pieces_.insert(pieces_.end(), other.pieces_.begin(), other.pieces_.end());
+    bounds_ = Bounds::unite(bounds_, other.bounds_);
+    trees_.insert(trees_.end(), std::make_move_iterator(other.trees_.begin()),
+                  std::make_move_iterator(other.trees_.end()));
+    other.trees_.clear();
+    updateNeighbours(puzzle);
+}
+
 void Part::rebuild(const Puzzle& puzzle) {
     if (pieces_.empty())
         return;
@@ -43,14 +53,31 @@ void Part::rebuild(const Puzzle& puzzle) {
 }
 
 void Part::updateNeighbours(const Puzzle& puzzle) {
-    // Sorted once so that a large part costs n log n, not n squared.
-    std::vector<std::uint32_t> members(pieces_.begin(), pieces_.end());
-    std::sort(members.begin(), members.end());
+    // Membership by binary search in the sorted pieces for a small part, by a
+    // flag per piece of the puzzle for a large one: a part of n pieces costs
+    // n log n or n, never n squared.
+    std::vector<std::uint32_t> members;
+    std::vector<std::uint8_t> flags;
+    const bool flagged = std::uint64_t(pieces_.size()) * 16 >= puzzle.pieceCount();
+    if (flagged) {
+        flags.assign(puzzle.pieceCount(), 0);
+        for (std::uint32_t piece : pieces_)
+            if (piece < flags.size())
+                flags[piece] = 1;
+    } else {
+        members.assign(pieces_.begin(), pieces_.end());
+        std::sort(members.begin(), members.end());
+    }
+    auto member = [&](std::uint32_t piece) {
+        if (flagged)
+            return piece < flags.size() && flags[piece] != 0;
+        return std::binary_search(members.begin(), members.end(), piece);
+    };
     std::set<std::uint32_t> neighbours;
     std::vector<const Edge*> open;
     for (std::uint32_t piece : pieces_)
         for (const PieceEdge& record : puzzle.piece(piece)) {
-            if (std::binary_search(members.begin(), members.end(), record.neighbour))
+            if (member(record.neighbour))
                 continue;
             neighbours.insert(record.neighbour);
             open.push_back(&puzzle.edge(record.edge));

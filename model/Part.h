@@ -37,6 +37,9 @@ public:
     bool touches(const std::set<std::uint32_t>& pieces) const;
     // Takes in the other part's pieces, bounds and trees.
     void join(const Puzzle& puzzle, const Part& other);
+    // The same, taking over the other part's pieces and trees instead of
+    // copying them (a large part joins in time linear in its pieces).
+    void join(const Puzzle& puzzle, Part&& other);
     // Recomputes bounds, trees, neighbours and open edges from the piece list
     // (after reading). Nothing happens for an empty list. A piece the puzzle
     // does not have throws TAVO::BoundException<unsigned int>.

@@ -15,6 +15,9 @@
 // setup prints "grid C R size X Y pieces N" for a picture of WIDTH x HEIGHT
 // pixels and REQUESTED pieces asked for.
 //
+// scatter and mesh lay the cut out as a new game and print the places of the
+// parts or the sizes of their meshes (see TableCommands.h).
+//
 // Every float is printed as the 8 lower-case hexadecimal digits of its
 // single-precision bits. Exit code 0 on success, 1 with a one-line message
 // on a bad argument or a refused input, 2 on a usage error.
@@ -38,6 +41,9 @@
 #include "geometry/Polygon.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/Picture.h"
+#include "NewGameCut.h"
+#include "PuzzleText.h"
+#include "TableCommands.h"
 #include "model/Puzzle.h"
 #include "model/Setup.h"
 #include "model/edges/ClassicEdge.h"
@@ -51,43 +57,11 @@ namespace {
 const char* const usage =
     "usage: kestrune-puzzle grid SEED COLUMNS ROWS WIDTH HEIGHT\n"
     "       kestrune-puzzle setup WIDTH HEIGHT REQUESTED\n"
+    "       kestrune-puzzle scatter SEED COLUMNS ROWS WIDTH HEIGHT\n"
+    "       kestrune-puzzle mesh SEED COLUMNS ROWS WIDTH HEIGHT [plain|attribute]\n"
     "       kestrune-puzzle --help\n";
 
-// A refused argument or input: exit code 1.
-struct Refusal {
-    std::string message;
-};
-
-std::uint32_t parseUnsigned(const std::string& text, const char* what) {
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
-        throw Refusal{std::string(what) + " must be a whole number from 0 to 4294967295, not \"" + text + "\""};
-    const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
-    if (value > 0xFFFFFFFFull)
-        throw Refusal{std::string(what) + " must be a whole number from 0 to 4294967295, not \"" + text + "\""};
-    return std::uint32_t(value);
-}
-
-float parseSize(const std::string& text, const char* what) {
-    char* end = nullptr;
-    errno = 0;
-    const float value = text.empty() ? 0.0f : std::strtof(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value) || !(value > 0.0f))
-        throw Refusal{std::string(what) + " must be a finite number above 0, not \"" + text + "\""};
-    return value;
-}
-
-void hex(std::string& out, float value) {
-    char digits[9];
-    std::snprintf(digits, sizeof digits, "%08x", std::bit_cast<std::uint32_t>(value));
-    out += digits;
-}
-
-void point(std::string& out, const TAVO::Point<2, float>& p) {
-    out += ' ';
-    hex(out, p[0]);
-    out += ',';
-    hex(out, p[1]);
-}
+using namespace PuzzleText;
 
 void shape(std::string& out, const ClassicEdge& edge) {
     for (float value : edge.shape()) {
@@ -136,13 +110,7 @@ int grid(const std::vector<std::string>& words) {
     const std::uint32_t rows = parseUnsigned(words[2], "ROWS");
     const TAVO::Tuple<2, float> size(parseSize(words[3], "WIDTH"), parseSize(words[4], "HEIGHT"));
     // Made as a new game makes its cut.
-    TAVO::MersenneTwister random;
-    random.seed(TAVO::BorrowConstBuffer(&seed, sizeof seed));
-    GridPuzzleGenerator generator(&random, std::make_shared<ClassicEdgeFactory>(&random, 1.0f, 0u, 7.5f),
-                                  std::make_shared<StraightEdgeFactory>());
-    generator.setGridSize(TAVO::Tuple<2, unsigned int>(columns, rows));
-    const TAVO::IncrementalBuffer noPixels;
-    const std::unique_ptr<Puzzle> puzzle = generator.generate(size, noPixels, TAVO::Migration::ImageMetadata());
+    const std::unique_ptr<Puzzle> puzzle = NewGameCut::grid(seed, columns, rows, size);
     const std::string text = describe(*puzzle);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
@@ -182,12 +150,18 @@ int main(int argc, char** argv) {
     }
     const std::string command = words.empty() ? "" : words[0];
     const std::vector<std::string> rest(words.empty() ? words.end() : words.begin() + 1, words.end());
-    const bool known = (command == "grid" && rest.size() == 5) || (command == "setup" && rest.size() == 3);
+    const bool known = (command == "grid" && rest.size() == 5) || (command == "setup" && rest.size() == 3) ||
+                       (command == "scatter" && rest.size() == 5) ||
+                       (command == "mesh" && (rest.size() == 5 || rest.size() == 6));
     if (!known) {
         std::fputs(usage, stderr);
         return 2;
     }
     try {
+        if (command == "scatter")
+            return TableCommands::scatter(rest);
+        if (command == "mesh")
+            return TableCommands::mesh(rest);
         return command == "grid" ? grid(rest) : setup(rest);
     } catch (const Refusal& refusal) {
         std::fprintf(stderr, "kestrune-puzzle: %s\n", refusal.message.c_str());

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "geometry/Point.h"
+#include "geometry/Tuple.h"
+
+class Part;
+class Polygon;
+class Puzzle;
+class Table;
+
+// The triangle meshes of every part of a game, built off the main thread and
+// handed to the view. Vertices are in puzzle coordinates; the view places each
+// part with its tray entry. Two kinds:
+// - plain: the points of every piece outline, shared by its triangles, and
+//   three vertex indices per triangle;
+// - attribute: three vertices of its own per triangle, each carrying the
+//   geometry of up to 12 nearby outline edges (4 floats each) from which the
+//   part shader lights the piece edges.
+class PartMeshSet {
+public:
+    // Where a part's triangles lie: the first index (plain) or vertex
+    // (attribute), and three times the number of triangles.
+    struct DrawRange {
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+    };
+
+    // Appends the mesh of every part of every tray (trays in the table's
+    // order, parts bottom first), one range per part. A piece outline that
+    // cannot be cut into triangles throws PartMeshException naming the piece.
+    void build(const Puzzle& puzzle, const Table& table, bool attributeLighting);
+
+    const std::map<unsigned int, std::vector<DrawRange>>& ranges() const { return ranges_; }
+    // Two per vertex.
+    const std::vector<float>& positions() const { return positions_; }
+    // Plain meshes only: three per triangle.
+    const std::vector<std::uint32_t>& indices() const { return indices_; }
+    // Attribute meshes only: attributesPerVertex per vertex.
+    const std::vector<float>& edgeAttributes() const { return edgeAttributes_; }
+    std::uint32_t vertexCount() const { return std::uint32_t(positions_.size() / 2); }
+
+    static constexpr std::uint32_t edgeSlots = 12;
+    static constexpr std::uint32_t attributesPerVertex = 4 * edgeSlots;
+    // Outline segments farther from a triangle than this fill no slot.
+    static constexpr float nearbyDistance = 5.0f;
+    // The distances an empty slot reports.
+    static constexpr float emptySlotDistance = 1000.0f;
+
+private:
+    using Triangles = std::vector<TAVO::Tuple<3, unsigned int>>;
+
+    DrawRange addPlain(const Puzzle& puzzle, const Part& part);
+    DrawRange addAttribute(const Puzzle& puzzle, const Part& part);
+    // Cuts one triangle into its vertices with their edge slots.
+    void addAttributeTriangle(const Polygon& outline, const std::vector<std::uint32_t>& previous,
+                              const std::vector<std::uint32_t>& next, const TAVO::Tuple<3, unsigned int>& triangle);
+
+    std::map<unsigned int, std::vector<DrawRange>> ranges_;
+    std::vector<float> positions_;
+    std::vector<std::uint32_t> indices_;
+    std::vector<float> edgeAttributes_;
+};
