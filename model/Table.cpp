@@ -394,6 +394,8 @@ void Table::checkPieces() const {
             if (piece >= count)
                 refuse("Part " + text(id) + " holds piece " + text(piece) + ", which a puzzle of " + text(count) +
                        " pieces does not have. ");
+            if (owner[piece] == id)
+                refuse("Part " + text(id) + " holds piece " + text(piece) + " twice. ");
             if (owner[piece] != none)
                 refuse("Piece " + text(piece) + " lies in parts " + text(owner[piece]) + " and " + text(id) + ". ");
             owner[piece] = id;

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cfloat>
 #include <random>
+#include <set>
 
 #include "Cuts.h"
 #include "foundation/exceptions/BoundException.h"
@@ -353,4 +354,39 @@ TEST(Part, DamagedStoredPartsFailCleanly) {
         } catch (const TAVO::Exception&) {
         }
     }
+}
+
+TEST(Part, NeighboursOfGrowingPartsAgreeWithASetBasedCount) {
+    // 120 pieces: parts below and above a sixteenth of the puzzle take the
+    // two ways of testing membership.
+    const auto puzzle = gridCut(31, 12, 10, 768.0f, 640.0f);
+    std::mt19937 random(31);
+    std::vector<std::uint32_t> order(puzzle->pieceCount());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::shuffle(order.begin(), order.end(), random);
+    Part copied(*puzzle, order[0]), moved(*puzzle, order[0]);
+    std::set<std::uint32_t> members{order[0]};
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        Part other(*puzzle, order[i]);
+        copied.join(*puzzle, other);
+        moved.join(*puzzle, std::move(other));
+        members.insert(order[i]);
+        std::set<std::uint32_t> neighbours;
+        std::vector<const Edge*> open;
+        for (std::size_t j = 0; j <= i; ++j)
+            for (const PieceEdge& record : puzzle->piece(order[j]))
+                if (members.count(record.neighbour) == 0) {
+                    neighbours.insert(record.neighbour);
+                    open.push_back(&puzzle->edge(record.edge));
+                }
+        ASSERT_EQ(copied.neighbours(), neighbours) << i;
+        ASSERT_EQ(copied.openEdges(), open) << i;
+        ASSERT_EQ(moved.neighbours(), neighbours) << i;
+        ASSERT_EQ(moved.openEdges(), open) << i;
+        ASSERT_EQ(moved.pieces(), copied.pieces());
+        ASSERT_EQ(moved.trees().size(), i + 1);
+        ASSERT_EQ(moved.bounds(), copied.bounds());
+    }
+    EXPECT_EQ(moved.neighbours(), (std::set<std::uint32_t>{PieceEdge::border}));
 }
