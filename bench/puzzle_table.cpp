@@ -158,8 +158,9 @@ void joins(unsigned requested) {
     std::vector<std::uint32_t> ids;
     for (auto parts = table.tray(0).parts(); parts.valid(); parts.next())
         ids.push_back(parts.current());
-    // One by one into the part holding piece 0, the large part always dropped:
-    // each join moves the large part's trees and recomputes its neighbours.
+    // One by one into the part holding piece 0: every other join drops the
+    // large part onto a piece, the others a piece onto the large part. Each
+    // moves the large part's trees and recomputes its neighbours.
     std::uint32_t whole = 0;
     for (std::uint32_t id : ids)
         if (table.part(id).pieces().front() == 0)
@@ -170,8 +171,10 @@ void joins(unsigned requested) {
     for (std::uint32_t id : ids) {
         if (id == first)
             continue;
+        const bool dropLarge = joinsDone % 2 == 0;
+        const std::uint32_t dropped = dropLarge ? whole : id, lying = dropLarge ? id : whole;
         const auto start = Clock::now();
-        whole = table.joinParts(0, whole, table.tray(0).partPose(whole), {id});
+        whole = table.joinParts(0, dropped, table.tray(0).partPose(dropped), {lying});
         const double t = since(start);
         joinTime += t;
         worstJoin = std::max(worstJoin, t);

@@ -220,7 +220,11 @@ public:
     // Trays beyond the parts: room for trays emptied since the last tick.
     static constexpr std::uint32_t spareTrays = 1024;
 
-    // The tray order, the trays, the next part id, the parts and the background.
+    // The tray order, the trays, the next part id, the parts and the
+    // background. Reading checks every count against the bytes left and, when
+    // the table has its puzzle already, against the piece count: a stored
+    // table is read over a table given its puzzle first, then setPuzzle again
+    // rebuilds and checks it.
     void serialize(TAVO::Serialization& serialization) override;
 
     // Gap around every placed part.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/random/MersenneTwister.h"
@@ -13,7 +14,9 @@
 #include "foundation/streams/IncrementalBuffer.h"
 #include "geometry/Polygon.h"
 #include "imaging/ImageMetadata.h"
+#include "imaging/Picture.h"
 #include "model/Puzzle.h"
+#include "model/Setup.h"
 #include "model/edges/ClassicEdgeFactory.h"
 #include "model/edges/StraightEdgeFactory.h"
 #include "model/generators/GridPuzzleGenerator.h"
@@ -91,6 +94,17 @@ inline std::unique_ptr<Puzzle> gridCut(std::uint32_t seed, std::uint32_t columns
     if (draws)
         *draws = random.draws;
     return puzzle;
+}
+
+// The set-up of a new game for a picture "pictures/WxH.png" of the size: the
+// set-up reads only its size, so no pixels are made.
+inline ::Setup setupOf(std::uint32_t width, std::uint32_t height, std::uint32_t requested) {
+    Picture picture;
+    picture.metadata() = TAVO::Migration::ImageMetadata(width, height, 3, 24);
+    ::Setup setup;
+    setup.setPicture("pictures/" + std::to_string(width) + "x" + std::to_string(height) + ".png", picture);
+    setup.setRequestedPieceCount(requested);
+    return setup;
 }
 
 inline Polygon outlineOf(const Puzzle& puzzle, std::uint32_t piece) {

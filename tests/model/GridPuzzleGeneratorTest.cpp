@@ -422,11 +422,7 @@ TEST(GridPuzzleGenerator, TheMostElongatedCellsOfNewGamesTriangulate) {
                 const double cellW = double(w) / grid[0], cellH = double(h) / grid[1];
                 if (grid[0] < 2 || grid[1] < 2 || std::max(cellW / cellH, cellH / cellW) < 1.5)
                     continue;
-                Picture picture;
-                picture.metadata() = TAVO::Migration::ImageMetadata(w, h, 3, 24);
-                ::Setup setup;
-                setup.setPicture("picture", picture);
-                setup.setRequestedPieceCount(n);
+                ::Setup setup = setupOf(w, h, n);
                 const auto puzzle = setup.generate();
                 ++tested;
                 for (std::uint32_t p = 0; p < puzzle->pieceCount(); ++p) {

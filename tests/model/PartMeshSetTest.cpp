@@ -295,11 +295,7 @@ TEST(PartMeshSet, EveryPieceOfRealSetUpsTriangulates) {
         for (std::uint32_t requested : {1u, 2u, 12u, 100u, 1000u, 10000u}) {
             if (requested == 10000u && width != 1920u)
                 continue;
-            Picture picture;
-            picture.metadata() = TAVO::Migration::ImageMetadata(width, height, 3, 24);
-            ::Setup setup;
-            setup.setPicture("p", picture);
-            setup.setRequestedPieceCount(requested);
+            ::Setup setup = setupOf(width, height, requested);
             const auto puzzle = setup.generate();
             Table table;
             table.scatter(puzzle.get(), setup.puzzleSize());

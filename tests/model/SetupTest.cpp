@@ -28,14 +28,6 @@ Picture pictureOf(std::uint32_t width, std::uint32_t height) {
     return picture;
 }
 
-::Setup setupOf(std::uint32_t width, std::uint32_t height, std::uint32_t requested) {
-    ::Setup setup;
-    setup.setPicture("pictures/" + std::to_string(width) + "x" + std::to_string(height) + ".png",
-                     pictureOf(width, height));
-    setup.setRequestedPieceCount(requested);
-    return setup;
-}
-
 TAVO::IncrementalBuffer serialized(::Setup& setup) {
     TAVO::IncrementalBuffer buffer;
     TAVO::BufferStream stream(buffer);
