@@ -68,6 +68,7 @@ Application::Application(const Parameters& parameters) {
         context_ = SDL_GL_CreateContext(window_);
         if (context_ == nullptr)
             throw SDLException(SourceLocation(), 0);
+        contextMade();
 
         // Many drivers (Mesa under a virtual X server among them) cannot set
         // a swap interval at all; the window works without one.
@@ -97,6 +98,7 @@ Application::~Application() { release(); }
 void Application::release() {
     handler_ = nullptr;
     if (context_ != nullptr) {
+        contextGone();
         SDL_GL_DeleteContext(context_);
         context_ = nullptr;
     }

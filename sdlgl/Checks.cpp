@@ -27,11 +27,26 @@ void checkGLEW(SourceLocation location, std::uint32_t result) {
         throw GLEWException(location, result);
 }
 
-bool contextCurrent() {
+namespace {
+
+std::uint64_t madeContexts = 0;
+std::uint64_t liveContext = 0;
+
+} // namespace
+
+std::uint64_t currentContext() {
     // glGenVertexArrays is the newest entry point the framework needs; GLEW
     // leaves it null until glewInit ran on a 3.0 context.
-    return glGenVertexArrays != nullptr && SDL_GL_GetCurrentContext() != nullptr;
+    if (liveContext == 0 || glGenVertexArrays == nullptr || SDL_GL_GetCurrentContext() == nullptr)
+        return 0;
+    return liveContext;
 }
+
+bool contextCurrent() { return currentContext() != 0; }
+
+void contextMade() { liveContext = ++madeContexts; }
+
+void contextGone() { liveContext = 0; }
 
 void checkContext() {
     if (!contextCurrent())

@@ -16,9 +16,16 @@ void checkSDL(SourceLocation location, int result);
 // Throws GLEWException for any result other than 0.
 void checkGLEW(SourceLocation location, std::uint32_t result);
 
-// True when an OpenGL context is current on this thread and its entry points
-// have been loaded.
+// The application's context: a number of its own for every context the
+// application makes (a new context may reuse the address of an old one), 0
+// while there is none or it is not current. GL objects remember the context
+// they were made in and are deleted only while it is current. Main thread only.
+std::uint64_t currentContext();
+// True when currentContext() is not 0.
 bool contextCurrent();
+// The application reports its context made and about to be deleted.
+void contextMade();
+void contextGone();
 // Throws UninitializedException "OpenGL context" unless contextCurrent(): GL
 // objects made before the application exists fail clearly instead of calling
 // through entry points that were never loaded.

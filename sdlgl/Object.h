@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <cstdint>
+
 #include "foundation/exceptions/AllocateException.h"
 #include "sdlgl/Checks.h"
 
@@ -21,7 +23,7 @@ public:
     // Generates a name. Without a current context throws UninitializedException
     // "OpenGL context"; a GL error throws GLException; a name of 0 throws
     // AllocateException with the resource's display name.
-    Object() {
+    Object() : context_(currentContext()) {
         checkContext();
         Resource::generate(name_);
         try {
@@ -35,10 +37,11 @@ public:
             throw AllocateException(SourceLocation(), Resource::displayName());
     }
 
-    // Deletes the object while its context still exists; once the context is
-    // gone, so are its objects.
+    // Deletes the object while its context is current; once the context is
+    // gone, so are its objects, and another context's object of the same
+    // name must not be touched.
     ~Object() {
-        if (name_ != 0 && contextCurrent())
+        if (name_ != 0 && currentContext() == context_)
             Resource::release(name_);
     }
 
@@ -48,6 +51,7 @@ public:
     GLuint name() const { return name_; }
 
 private:
+    std::uint64_t context_;
     GLuint name_ = 0;
 };
 

@@ -8,7 +8,7 @@
 namespace TAVO::IK::SDLGL {
 
 Program::Holder::~Holder() {
-    if (name != 0 && contextCurrent())
+    if (name != 0 && currentContext() == context)
         glDeleteProgram(name);
 }
 
@@ -20,7 +20,7 @@ Program::Program(const std::vector<Shader>& shaders, std::ostream& log) {
         throw ShaderException(SourceLocation(), "Failed to create program object. ");
     }
     // Owns the name from here on: deleting the program also detaches its shaders.
-    auto holder = std::make_shared<Holder>(name);
+    auto holder = std::make_shared<Holder>(name, currentContext());
 
     for (const Shader& shader : shaders) {
         glAttachShader(name, shader.name());

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -17,7 +18,9 @@ class Program {
 public:
     struct Holder {
         GLuint name = 0;
-        explicit Holder(GLuint n) : name(n) {}
+        // The context the program belongs to; it is deleted only while that is current.
+        std::uint64_t context = 0;
+        Holder(GLuint n, std::uint64_t c) : name(n), context(c) {}
         ~Holder();
         Holder(const Holder&) = delete;
         Holder& operator=(const Holder&) = delete;

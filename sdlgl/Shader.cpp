@@ -8,7 +8,7 @@
 namespace TAVO::IK::SDLGL {
 
 Shader::Holder::~Holder() {
-    if (name != 0 && contextCurrent())
+    if (name != 0 && currentContext() == context)
         glDeleteShader(name);
 }
 
@@ -20,7 +20,7 @@ Shader::Shader(const std::string& text, GLenum type, std::ostream& log) {
         throw ShaderException(SourceLocation(), "Failed to create shader object. ");
     }
     // Owns the name from here on: any throw below deletes it.
-    auto holder = std::make_shared<Holder>(name, type);
+    auto holder = std::make_shared<Holder>(name, type, currentContext());
 
     const GLchar* source = text.data();
     const GLint length = GLint(text.size());

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -15,7 +16,9 @@ public:
     struct Holder {
         GLuint name = 0;
         GLenum type = 0;
-        Holder(GLuint n, GLenum t) : name(n), type(t) {}
+        // The context the shader belongs to; it is deleted only while that is current.
+        std::uint64_t context = 0;
+        Holder(GLuint n, GLenum t, std::uint64_t c) : name(n), type(t), context(c) {}
         ~Holder();
         Holder(const Holder&) = delete;
         Holder& operator=(const Holder&) = delete;

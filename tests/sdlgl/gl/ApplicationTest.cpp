@@ -8,10 +8,13 @@
 
 #include "GLTest.h"
 #include "foundation/exceptions/SupportException.h"
+#include "foundation/streams/BorrowConstBuffer.h"
 #include "foundation/streams/WriteStream.h"
 #include "foundation/threads/Log.h"
+#include "imaging/ImageMetadata.h"
 #include "sdlgl/Application.h"
 #include "sdlgl/SDLException.h"
+#include "sdlgl/Surface.h"
 
 using namespace TAVO;
 using namespace TAVO::IK::SDLGL;
@@ -292,6 +295,24 @@ TEST_F(GLTest, ViewportAndWindowSizeReachOpenGLAndTheHandler) {
     SDL_GetWindowSize(application().window(), &w, &h);
     EXPECT_EQ(w, 100);
     EXPECT_EQ(h, 70);
+}
+
+TEST_F(GLTest, IconCursorAndPositionReachTheWindow) {
+    std::vector<std::uint8_t> pixels(16 * 16 * 4, 200);
+    const Surface icon(BorrowConstBuffer(pixels.data(), std::uint32_t(pixels.size())),
+                       Migration::ImageMetadata(16, 16, 4, 32));
+    EXPECT_NO_THROW(application().setIcon(icon));
+    // SDL answers a toggle with the state before it, a query with the state.
+    application().showCursor(SDL_DISABLE);
+    EXPECT_EQ(application().showCursor(SDL_QUERY), SDL_DISABLE);
+    application().showCursor(SDL_ENABLE);
+    EXPECT_EQ(application().showCursor(SDL_QUERY), SDL_ENABLE);
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(application().window(), &x, &y);
+    const Point<2, int> position = application().windowPosition();
+    EXPECT_EQ(position[0], x);
+    EXPECT_EQ(position[1], y);
 }
 
 // ---- Construction -------------------------------------------------------------

@@ -240,3 +240,24 @@ TEST_F(GLTest, LineAlignedRowsThatAreAlreadyPackedUpload) {
     upload(texture, bytes, m);
     EXPECT_EQ(download(texture).bytes(), bytes);
 }
+
+// A texture that outlives its application is not deleted from a later
+// context, where its name may belong to another texture.
+TEST(GLObjectLifetimeTest, ObjectsOfAGoneContextLeaveTheNextContextAlone) {
+    if (!GLTest::haveDisplay())
+        return;
+    Texture old;
+    GLuint name = 0;
+    {
+        Application first(GLTest::parameters());
+        old.create();
+        name = old.id();
+    }
+    Application second(GLTest::parameters());
+    Texture fresh;
+    fresh.create();
+    if (fresh.id() != name)
+        GTEST_SKIP() << "this driver numbers the textures of a new context differently";
+    old = Texture();
+    EXPECT_TRUE(glIsTexture(fresh.id()));
+}
