@@ -119,6 +119,10 @@ TEST(ProgramBuilderTest, LoadingNeedsAPackageAndAnEntry) {
         EXPECT_EQ(e.message(), "Shader error: loading(shaders/missing.vert)");
     }
     EXPECT_TRUE(builder.sources().empty());
+    // Entry names never reach outside the package's folder.
+    EXPECT_THROW(builder.loadSource(GL_VERTEX_SHADER, "../CMakeLists.txt"), Exception);
+    EXPECT_THROW(builder.loadSource(GL_VERTEX_SHADER, "/etc/passwd"), Exception);
+    EXPECT_TRUE(builder.sources().empty());
 }
 
 // ---- Selections -----------------------------------------------------------------

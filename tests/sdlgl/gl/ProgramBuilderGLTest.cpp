@@ -245,3 +245,33 @@ TEST_F(GLTest, UniformsAreFoundOnceAndSetInTheProgramInUse) {
     EXPECT_EQ(i, 3);
     EXPECT_THROW(Uniform::setInt(program, "absent", 1), ShaderException);
 }
+
+// Shader sources can come from a folder the player names ("--use-resources"):
+// whatever the files hold, the build ends in a clean exception.
+TEST_F(GLTest, HostileSourcesFailToCompileCleanly) {
+    std::string garbage(4096, '\0');
+    std::uint32_t state = 77;
+    for (char& c : garbage) {
+        state = state * 1664525u + 1013904223u;
+        c = char(state >> 24);
+    }
+    const std::string sources[] = {
+        garbage,
+        std::string("void main() {\0}\n", 16),
+        "#if 1\nvoid main() {}\n",
+        std::string(1 << 20, 'a'),
+        "#version 450\nvoid main() {}\n",
+        "#define EDGES 2\n#define EDGES 3\nvoid main() {}\n",
+    };
+    for (const std::string& text : sources) {
+        ProgramBuilder builder;
+        builder.setVersion(130);
+        builder.setStrict(true);
+        builder.addSource(GL_VERTEX_SHADER, vertex);
+        builder.addSource(GL_FRAGMENT_SHADER, text);
+        const ShaderBuildException e = buildFailure(builder);
+        EXPECT_TRUE(e.stage() == "compilation" || e.stage() == "compilation warnings") << e.stage();
+    }
+    EXPECT_EQ(liveNames(isShader), 0);
+    EXPECT_EQ(liveNames(isProgram), 0);
+}
