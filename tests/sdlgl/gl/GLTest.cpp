@@ -36,8 +36,8 @@ Application::Parameters GLTest::parameters() {
 }
 
 void GLTest::SetUp() {
-    if (!haveDisplay())
-        return;
+    // A fatal failure here keeps the test's body from running.
+    ASSERT_TRUE(haveDisplay());
     try {
         application_ = std::make_unique<Application>(parameters());
     } catch (const Exception& e) {
