@@ -275,6 +275,9 @@ void ProgressiveDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
                 std::memcpy(coefficients, block, sizeof coefficients);
                 reader_.reconstructBlock(c, plane, Tuple<2, unsigned int>(bx * 8, by * 8), coefficients);
             }
+        // The coefficients are done with: their memory goes before the
+        // picture's is taken.
+        std::vector<short>().swap(component.store);
     }
     const Signal<2, unsigned char>* pointers[3] = {&planes[0], &planes[1], &planes[2]};
     BlockReader::output(pointers, reader_.componentCount(), size_, buffer, metadata);
