@@ -467,57 +467,58 @@ void BlockReader::upsampleComponent(const Signal<2, unsigned char>& source, Sign
 }
 
 void BlockReader::convertRow(const unsigned char* py, const unsigned char* pb, const unsigned char* pr,
-                             unsigned int width, const std::uint32_t order[3], RowScratch& scratch,
-                             unsigned char* out) {
-    float* rs = scratch.red.data();
-    float* gs = scratch.green.data();
-    float* bs = scratch.blue.data();
-    unsigned x = 0;
-#ifdef KESTRUNE_JPEG_SSE2
-    const __m128i zero = _mm_setzero_si128();
-    const __m128 half = _mm_set1_ps(128.0f);
-    const __m128 kr = _mm_set1_ps(1.402f), kgb = _mm_set1_ps(0.3441f), kgr = _mm_set1_ps(0.7141f),
-                 kb = _mm_set1_ps(1.772f);
-    // Four bytes from p as four floats.
-    auto floats = [&](const unsigned char* p) {
-        std::int32_t word;
-        std::memcpy(&word, p, 4);
-        const __m128i bytes = _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero);
-        return _mm_cvtepi32_ps(_mm_unpacklo_epi16(bytes, zero));
-    };
-    for (; x + 4 <= width; x += 4) {
-        const __m128 luma = floats(py + x);
-        const __m128 blueDiff = _mm_sub_ps(floats(pb + x), half);
-        const __m128 redDiff = _mm_sub_ps(floats(pr + x), half);
-        _mm_storeu_ps(rs + x, _mm_add_ps(_mm_mul_ps(redDiff, kr), luma));
-        _mm_storeu_ps(gs + x, _mm_sub_ps(_mm_sub_ps(luma, _mm_mul_ps(blueDiff, kgb)), _mm_mul_ps(redDiff, kgr)));
-        _mm_storeu_ps(bs + x, _mm_add_ps(_mm_mul_ps(blueDiff, kb), luma));
-    }
-#endif
-    for (; x < width; ++x) {
-        const float luma = float(py[x]);
-        const float blueDiff = float(pb[x]) - 128.0f;
-        const float redDiff = float(pr[x]) - 128.0f;
-        rs[x] = redDiff * 1.402f + luma;
-        gs[x] = (luma - blueDiff * 0.3441f) - redDiff * 0.7141f;
-        bs[x] = blueDiff * 1.772f + luma;
-    }
-    unsigned char* r8 = scratch.red8.data();
-    unsigned char* g8 = scratch.green8.data();
-    unsigned char* b8 = scratch.blue8.data();
-    toBytes(rs, r8, width);
-    toBytes(gs, g8, width);
-    toBytes(bs, b8, width);
+                             unsigned int width, const std::uint32_t order[3], unsigned char* out) {
+    // Sixteen pixels at a time, so that the work rows stay small.
+    constexpr unsigned chunk = 16;
+    alignas(16) float rs[chunk], gs[chunk], bs[chunk];
+    unsigned char r8[chunk], g8[chunk], b8[chunk];
     const std::uint32_t red = order[0], green = order[1], blue = order[2];
-    for (unsigned i = 0; i < width; ++i) {
-        out[3 * i + red] = r8[i];
-        out[3 * i + green] = g8[i];
-        out[3 * i + blue] = b8[i];
+    for (unsigned from = 0; from < width; from += chunk) {
+        const unsigned n = std::min(chunk, width - from);
+        const unsigned char* y = py + from;
+        const unsigned char* b = pb + from;
+        const unsigned char* r = pr + from;
+        unsigned x = 0;
+#ifdef KESTRUNE_JPEG_SSE2
+        const __m128i zero = _mm_setzero_si128();
+        const __m128 half = _mm_set1_ps(128.0f);
+        const __m128 kr = _mm_set1_ps(1.402f), kgb = _mm_set1_ps(0.3441f), kgr = _mm_set1_ps(0.7141f),
+                     kb = _mm_set1_ps(1.772f);
+        // Four bytes from p as four floats.
+        auto floats = [&](const unsigned char* p) {
+            std::int32_t word;
+            std::memcpy(&word, p, 4);
+            const __m128i bytes = _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero);
+            return _mm_cvtepi32_ps(_mm_unpacklo_epi16(bytes, zero));
+        };
+        for (; x + 4 <= n; x += 4) {
+            const __m128 luma = floats(y + x);
+            const __m128 blueDiff = _mm_sub_ps(floats(b + x), half);
+            const __m128 redDiff = _mm_sub_ps(floats(r + x), half);
+            _mm_store_ps(rs + x, _mm_add_ps(_mm_mul_ps(redDiff, kr), luma));
+            _mm_store_ps(gs + x, _mm_sub_ps(_mm_sub_ps(luma, _mm_mul_ps(blueDiff, kgb)), _mm_mul_ps(redDiff, kgr)));
+            _mm_store_ps(bs + x, _mm_add_ps(_mm_mul_ps(blueDiff, kb), luma));
+        }
+#endif
+        for (; x < n; ++x) {
+            const float luma = float(y[x]);
+            const float blueDiff = float(b[x]) - 128.0f;
+            const float redDiff = float(r[x]) - 128.0f;
+            rs[x] = redDiff * 1.402f + luma;
+            gs[x] = (luma - blueDiff * 0.3441f) - redDiff * 0.7141f;
+            bs[x] = blueDiff * 1.772f + luma;
+        }
+        toBytes(rs, r8, n);
+        toBytes(gs, g8, n);
+        toBytes(bs, b8, n);
+        unsigned char* pixel = out + std::size_t(from) * 3;
+        for (unsigned i = 0; i < n; ++i, pixel += 3) {
+            pixel[red] = r8[i];
+            pixel[green] = g8[i];
+            pixel[blue] = b8[i];
+        }
     }
 }
-
-BlockReader::RowScratch::RowScratch(unsigned int width)
-    : red(width), green(width), blue(width), red8(width), green8(width), blue8(width) {}
 
 void BlockReader::convertYCbCr(const Signal<2, unsigned char>& y, const Signal<2, unsigned char>& cb,
                                const Signal<2, unsigned char>& cr, DynamicBuffer& buffer, Metadata& metadata) {
@@ -527,10 +528,9 @@ void BlockReader::convertYCbCr(const Signal<2, unsigned char>& y, const Signal<2
     const ImageLayout layout(image);
     buffer.setSize(layout.bufferSize());
     const std::uint32_t order[3] = {layout.channelOrder()[0], layout.channelOrder()[1], layout.channelOrder()[2]};
-    RowScratch scratch(width);
     for (unsigned row = 0; row < height; ++row) {
         const std::size_t offset = std::size_t(row) * width;
-        convertRow(y.data() + offset, cb.data() + offset, cr.data() + offset, width, order, scratch,
+        convertRow(y.data() + offset, cb.data() + offset, cr.data() + offset, width, order,
                    buffer.data() + std::size_t(height - 1 - row) * layout.bytesPerRow());
     }
 }
@@ -567,7 +567,6 @@ void BlockReader::output(const Signal<2, unsigned char>* const planes[], std::ui
     metadata = image;
     buffer.setSize(layout.bufferSize());
     const std::uint32_t order[3] = {layout.channelOrder()[0], layout.channelOrder()[1], layout.channelOrder()[2]};
-    RowScratch scratch(width);
     for (unsigned row = 0; row < height; ++row) {
         const unsigned char* rows[3];
         for (std::uint32_t c = 0; c < 3; ++c) {
@@ -578,7 +577,7 @@ void BlockReader::output(const Signal<2, unsigned char>* const planes[], std::ui
                 rows[c] = planes[c]->data() + std::size_t(row) * width;
             }
         }
-        convertRow(rows[0], rows[1], rows[2], width, order, scratch,
+        convertRow(rows[0], rows[1], rows[2], width, order,
                    buffer.data() + std::size_t(height - 1 - row) * layout.bytesPerRow());
     }
 }

@@ -316,16 +316,10 @@ public:
 
     // Output. A plane scaled to a target size, corner-aligned bilinear.
     static void upsampleComponent(const Signal<2, unsigned char>& source, Signal<2, unsigned char>& target);
-    // Work rows of one row's colour conversion.
-    struct RowScratch {
-        explicit RowScratch(unsigned int width);
-        std::vector<float> red, green, blue;
-        std::vector<unsigned char> red8, green8, blue8;
-    };
     // One row of YCbCr samples as RGB pixels, the channels stored at the
     // order's places.
     static void convertRow(const unsigned char* y, const unsigned char* cb, const unsigned char* cr,
-                           unsigned int width, const std::uint32_t order[3], RowScratch& scratch, unsigned char* out);
+                           unsigned int width, const std::uint32_t order[3], unsigned char* out);
     // Three planes of one size as RGB pixels, bottom row first.
     static void convertYCbCr(const Signal<2, unsigned char>& y, const Signal<2, unsigned char>& cb,
                              const Signal<2, unsigned char>& cr, DynamicBuffer& buffer, Metadata& metadata);
