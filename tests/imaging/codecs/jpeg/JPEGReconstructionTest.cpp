@@ -82,6 +82,13 @@ struct Reconstruction {
         reader.reconstructBlock(0, plane, Tuple<2, unsigned int>(0u, 0u), copy);
         return plane;
     }
+    // Reconstructs a block given by its listed terms into an 8 x 8 plane.
+    Signal<2, unsigned char> terms(const short* coefficients, const unsigned char* positions, unsigned count) {
+        Signal<2, unsigned char> plane;
+        plane.resize(Tuple<2, unsigned int>(8u, 8u), false);
+        reader.reconstructTerms(0, plane, Tuple<2, unsigned int>(0u, 0u), coefficients, positions, count);
+        return plane;
+    }
 };
 
 } // namespace
@@ -315,9 +322,7 @@ TEST(JPEGReconstruction, ListedTermsEqualTheDirectSum) {
         }
         short copy[64];
         std::memcpy(copy, coefficients, sizeof copy);
-        Signal<2, unsigned char> plane;
-        plane.resize(Tuple<2, unsigned int>(8u, 8u), false);
-        reconstruction.reader.reconstructTerms(0, plane, Tuple<2, unsigned int>(0u, 0u), copy, positions, count);
+        const Signal<2, unsigned char> plane = reconstruction.terms(copy, positions, count);
         EXPECT_EQ(0, std::memcmp(copy, coefficients, sizeof copy)) << "the coefficients stay as they are";
         unsigned char direct[64];
         directReconstruction(coefficients, quantization, direct);
