@@ -85,6 +85,32 @@ TEST(CutPuzzleGenerator, DefaultsMakeSixteenPiecesFromThirtyDrawsInTheMiddleBand
     expectTiling(*puzzle, 400.0 * 300.0, 1e-3f);
 }
 
+TEST(CutPuzzleGenerator, SeedZeroGoldenValues) {
+    // From an independent implementation of the cut (see the tool's tests):
+    // the first edge is the root's cut from its top point, with these shape
+    // values; the first and the last piece walk these records.
+    const auto result = cut(0, "16", "0.25", 400.0f, 300.0f);
+    const Puzzle& puzzle = *result.puzzle;
+    const auto& first = dynamic_cast<const ClassicEdge&>(puzzle.edge(0));
+    const std::uint32_t shape[10] = {0x3ea9bf4b, 0xbd42776b, 0xbcd80d04, 0xbcc15769, 0x3e4d5139,
+                                     0x3ce559f2, 0x3e90edd6, 0x3f090e44, 0x3e667af5, 0x3f08a2df};
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(bitsOf(first.shape()[i]), shape[i]) << i;
+    EXPECT_EQ(bitsOf(first.point(0)[0]), 0x43482599u);
+    EXPECT_EQ(bitsOf(first.point(0)[1]), 0x00000000u);
+    ASSERT_EQ(first.pointCount(), 12u);
+    EXPECT_EQ(bitsOf(first.point(1)[1]), 0x414e3b66u);
+    auto records = [&](std::uint32_t p) {
+        std::string text;
+        for (const PieceEdge& record : puzzle.piece(p))
+            text += std::to_string(record.edge) + ":" + std::to_string(record.reversed) + " ";
+        return text;
+    };
+    EXPECT_EQ(records(0), "10:0 13:1 37:1 41:0 ");
+    EXPECT_EQ(records(15), "30:1 32:0 47:1 36:0 ");
+    EXPECT_EQ(puzzle.edgeCount(), 49u);
+}
+
 TEST(CutPuzzleGenerator, TheLowestAndHighestDrawsCutAtTheEdgesOfTheBand) {
     // Every draw 0: every cut at 0.375 of its sides. The top side is cut by
     // the root at 0.375 * 400, and by the two cells of the second level that

@@ -280,3 +280,14 @@ TEST(PolygonPuzzleGenerator, BadIndicesAndOverlappingContoursAreRefused) {
     EXPECT_EQ(empty->pieceCount(), 1u);
     EXPECT_TRUE(empty->piece(0).empty());
 }
+
+TEST(PolygonPuzzleGenerator, RoomGoldenBits) {
+    // A non-convex hexagon; the values come from an independent
+    // implementation of the same single-precision steps.
+    const std::vector<P2f> points = {P2f(0.0f, 0.0f),  P2f(10.3f, 0.7f), P2f(13.1f, 9.9f),
+                                     P2f(6.1f, 4.4f),  P2f(1.7f, 12.9f), P2f(-2.3f, 5.5f)};
+    const Polygon::Contour contour = {0, 1, 2, 3, 4, 5};
+    const std::uint32_t golden[6] = {0x40d94a11, 0x4056cca3, 0x4046d795, 0x40deab75, 0x40c5c175, 0x40e712d0};
+    for (std::size_t k = 0; k < 6; ++k)
+        EXPECT_EQ(bitsOf(PolygonPuzzleGenerator::room(points, contour, k)), golden[k]) << k;
+}
