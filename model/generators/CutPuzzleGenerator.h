@@ -43,7 +43,6 @@ public:
         std::uint32_t pieces[2] = {noPiece, noPiece};
 
         bool leaf() const { return !first; }
-        Cell& child(std::uint32_t k) { return k == 0 ? *first : *second; }
     };
 
     // One stretch of a cut line between two junctions, and the piece beside it.

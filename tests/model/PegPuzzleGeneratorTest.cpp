@@ -276,7 +276,7 @@ TEST(PegPuzzleGenerator, HostileTextsEndInAResultOrAClearException) {
     TAVO::MersenneTwister random;
     const std::uint32_t seed = 2024;
     random.seed(TAVO::BorrowConstBuffer(&seed, sizeof seed));
-    const char alphabet[] = ",;.0123456789-e \n\t1x+";
+    const std::string alphabet(",;.0123456789-e \n\t1x+\xff\0", 23);
     int built = 0;
     for (int round = 0; round < 3000; ++round) {
         std::uint32_t length = 0;
@@ -284,7 +284,7 @@ TEST(PegPuzzleGenerator, HostileTextsEndInAResultOrAClearException) {
         std::string text;
         for (std::uint32_t i = 0; i < length; ++i) {
             std::uint32_t c = 0;
-            random.readChoices(&c, 1, sizeof alphabet - 1);
+            random.readChoices(&c, 1, std::uint32_t(alphabet.size()));
             text += alphabet[c];
         }
         try {
