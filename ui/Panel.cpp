@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/exceptions/NotFoundException.h"
+#include "foundation/exceptions/UninitializedException.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void Panel::add(std::unique_ptr<Component> child, const TAVO::Vector<2, float>& 
 void Panel::add(std::unique_ptr<Component> child, const TAVO::Vector<2, float>& childAnchor,
                 const TAVO::Vector<2, float>& parentAnchor, const TAVO::Vector<2, float>& offset, bool follows) {
     if (!child)
-        return;
+        throw TAVO::UninitializedException(TAVO::SourceLocation(), "panel's child");
     Component* raw = child.get();
     layout_[raw] = Layout{childAnchor, parentAnchor, offset};
     children_.push_back(std::shared_ptr<Component>(std::move(child)));

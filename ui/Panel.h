@@ -32,6 +32,7 @@ public:
 
     // Appends the child (drawn last, offered input first) and becomes its
     // parent; a following child is given the panel's size by setGeometry.
+    // An empty pointer throws UninitializedException.
     void add(std::unique_ptr<Component> child, const TAVO::Vector<2, float>& childAnchor,
              const TAVO::Vector<2, float>& parentAnchor, bool follows);
     void add(std::unique_ptr<Component> child, const TAVO::Vector<2, float>& childAnchor,

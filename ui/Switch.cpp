@@ -2,12 +2,16 @@
 
 #include <stdexcept>
 
+#include "foundation/exceptions/UninitializedException.h"
+
 Switch::~Switch() {
     for (const auto& child : children_)
         releaseFrom(*child, this);
 }
 
 std::uint32_t Switch::add(std::unique_ptr<Component> child) {
+    if (!child)
+        throw TAVO::UninitializedException(TAVO::SourceLocation(), "switch's child");
     const auto index = static_cast<std::uint32_t>(children_.size());
     Component& raw = *child;
     children_.push_back(std::shared_ptr<Component>(std::move(child)));

@@ -15,7 +15,8 @@ public:
     Switch() = default;
     ~Switch() override;
 
-    // Appends the child, becomes its parent and returns its index.
+    // Appends the child, becomes its parent and returns its index. An empty
+    // pointer throws UninitializedException.
     std::uint32_t add(std::unique_ptr<Component> child);
     void select(std::uint32_t index) { current_ = index; }
     std::uint32_t currentIndex() const { return current_; }

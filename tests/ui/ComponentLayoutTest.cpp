@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Probe.h"
+#include "TestShapes.h"
 #include "foundation/exceptions/NotFoundException.h"
 #include "ui/Panel.h"
 
@@ -16,9 +17,6 @@ using TAVO::Tuple;
 using TAVO::Vector;
 
 namespace {
-
-const Vector<2, float> centre(0.5f, 0.5f);
-const Vector<2, float> lowerLeft(0.0f, 0.0f);
 
 // The normalised window point over a pixel of an 800 by 600 root: worked out
 // by hand from the window's coordinates, not through any transform.
@@ -221,6 +219,8 @@ TEST(ComponentLayout, AComponentThatIsNotAChildHasNoLayout) {
     EXPECT_THROW(root.panel.setLayout(stranger, centre, centre, centre), NotFound);
     EXPECT_THROW(root.panel.layout(stranger), NotFound) << "no entry was made on the way";
     EXPECT_NO_THROW(root.panel.layout(child));
+    EXPECT_THROW(root.panel.add(nullptr, centre, centre, true), TAVO::Exception);
+    EXPECT_EQ(root.panel.children().size(), 1u);
 }
 
 // A removed child keeps no pointer to its old parent, and the panel keeps no

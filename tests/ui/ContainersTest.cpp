@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Probe.h"
+#include "TestShapes.h"
 #include "RecordingShapeShader.h"
 #include "ui/DecoratedComponent.h"
 #include "ui/Panel.h"
@@ -21,10 +22,6 @@ using TAVO::Tuple;
 using TAVO::Vector;
 
 namespace {
-
-const Vector<2, float> centre(0.5f, 0.5f);
-const Vector<2, float> lowerLeft(0.0f, 0.0f);
-const Point<2, float> middle(0.0f, 0.0f);
 
 std::unique_ptr<Probe> probe(const std::string& name, float w, float h, std::vector<std::string>& log,
                              bool takes = true) {
@@ -105,6 +102,7 @@ TEST(Containers, ASwitchIndexNamingNoChildIsAnOutOfRangeError) {
     Switch pages;
     FrameTime frame;
     EXPECT_THROW(pages.size(), std::out_of_range) << "an empty switch";
+    EXPECT_THROW(pages.add(nullptr), TAVO::Exception);
     pages.add(probe("zero", 10, 10, log));
     pages.select(5);
     EXPECT_EQ(pages.currentIndex(), 5u);
@@ -150,11 +148,8 @@ TEST(Containers, AHiddenComponentKeepsItsSizeAndTakesNothing) {
 // its drawer's place, and with no parent between draws.
 TEST(Containers, ASharedComponentIsDrawnWhereEachDrawerIs) {
     RecordingShapeShader shader;
-    Polygon square;
-    square.insertRectangle(TAVO::Hyperrectangle<2, float>(Point<2, float>(0, 0), Tuple<2, float>(1, 1)));
-    auto shape = std::make_shared<Shape>(shader, square,
-                                         TAVO::Hyperrectangle<2, float>(Point<2, float>(0, 0), Tuple<2, float>(1, 1)),
-                                         Tuple<2, float>(100, 100), TAVO::Color(1, 0, 0), false);
+    auto shape = std::make_shared<Shape>(shader, square(0, 0, 1), unit, Tuple<2, float>(100, 100),
+                                         TAVO::Color(1, 0, 0), false);
     Panel root(Tuple<2, float>(800, 600), false);
     root.add(std::make_unique<SharedComponent>(std::shared_ptr<Component>(shape)), lowerLeft, lowerLeft, false);
     root.add(std::make_unique<SharedComponent>(std::shared_ptr<Component>(shape)), Vector<2, float>(1, 1),

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Probe.h"
+#include "TestShapes.h"
 #include "ui/DecoratedComponent.h"
 #include "ui/Panel.h"
 #include "ui/Switch.h"
@@ -20,9 +21,6 @@ using TAVO::Tuple;
 using TAVO::Vector;
 
 namespace {
-
-const Vector<2, float> centre(0.5f, 0.5f);
-const Point<2, float> middle(0.0f, 0.0f);
 
 struct Tree {
     std::vector<std::string> log;
@@ -47,9 +45,10 @@ TEST(DispatchReentrancy, AComponentRemovingItselfWhileTakingAnEvent) {
         panel.remove(*probe);
         return true;
     };
+    probe->touchAfter = true;
     EXPECT_TRUE(tree.panel.pointerButton(tree.frame, middle, false));
     EXPECT_TRUE(weak.expired()) << "released once the event was over";
-    EXPECT_EQ(tree.log, (std::vector<std::string>{"self release"}));
+    EXPECT_EQ(tree.log, (std::vector<std::string>{"self release", "self after"}));
     EXPECT_EQ(tree.panel.children().size(), 1u);
 }
 
@@ -197,9 +196,10 @@ TEST(DispatchReentrancy, ADecoratedChildReplacedFromItsOwnEvent) {
         decorated.setChild(std::make_unique<Probe>("new", Tuple<2, float>(20, 20), log, true));
         return true;
     };
+    old.touchAfter = true;
     EXPECT_TRUE(decorated.pointerButton(FrameTime(), middle, false));
     EXPECT_EQ(decorated.size(), (Tuple<2, float>(20, 20)));
     EXPECT_EQ(decorated.child().parent(), &decorated);
     EXPECT_TRUE(decorated.pointerButton(FrameTime(), middle, false));
-    EXPECT_EQ(log, (std::vector<std::string>{"old release", "new release"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"old release", "old after", "new release"}));
 }

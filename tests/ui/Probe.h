@@ -47,6 +47,7 @@ public:
     bool takes;
     std::function<bool()> handler;
     std::function<void()> onUpdate;
+    bool touchAfter = false;
     TAVO::Point<2, float> lastPosition;
 
 private:
@@ -54,10 +55,14 @@ private:
         log_.push_back(name_ + " " + event);
         lastPosition = p;
         if (handler) {
-            // The handler may destroy this probe: copy it out and touch
-            // nothing of ours afterwards.
+            // The handler may take this probe out of its container: copy it
+            // out first. Only a probe told to looks at itself afterwards, to
+            // show that its container still holds it.
             const std::function<bool()> call = handler;
-            return call();
+            const bool taken = call();
+            if (touchAfter)
+                log_.push_back(name_ + " after");
+            return taken;
         }
         return takes;
     }

@@ -6,8 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <random>
 #include <string>
@@ -16,10 +14,9 @@
 #include "RecordingShapeShader.h"
 #include "ShapeFileBytes.h"
 #include "TestPackages.h"
+#include "TestShapes.h"
 #include "foundation/exceptions/NotFoundException.h"
-#include "foundation/packages/FSPackage.h"
 #include "foundation/streams/StreamException.h"
-#include "support/TempFolder.h"
 #include "ui/Shape.h"
 #include "ui/ShapeFile.h"
 #include "ui/ShapeFileException.h"
@@ -29,50 +26,8 @@ using TAVO::Tuple;
 
 namespace {
 
-using Vec2 = std::array<double, 2>;
-
-std::vector<std::string> shippedShapeNames(const TAVO::Package& package) {
-    std::vector<std::string> names;
-    for (auto it = package.iterateShared(); it->valid(); it->advance()) {
-        const std::string name = it->current();
-        if (name.rfind("assets/", 0) == 0 && name.size() > 4 && name.substr(name.size() - 4) == ".dat")
-            names.push_back(name);
-    }
-    return names;
-}
-
 double cross(const Vec2& o, const Vec2& a, const Vec2& b) {
     return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
-}
-
-double distanceToSegment(const Vec2& p, const Vec2& a, const Vec2& b) {
-    const double dx = b[0] - a[0], dy = b[1] - a[1];
-    const double length2 = dx * dx + dy * dy;
-    double t = length2 > 0.0 ? ((p[0] - a[0]) * dx + (p[1] - a[1]) * dy) / length2 : 0.0;
-    t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(a[0] + t * dx - p[0], a[1] + t * dy - p[1]);
-}
-
-// The layer's rings as the file gives them.
-std::vector<std::vector<Vec2>> rings(const ShapeFile::Layer& layer) {
-    std::vector<std::vector<Vec2>> result;
-    for (const auto& contour : layer.polygon.contours()) {
-        std::vector<Vec2>& ring = result.emplace_back();
-        for (std::uint32_t i : contour)
-            ring.push_back({layer.polygon.points()[i][0], layer.polygon.points()[i][1]});
-    }
-    return result;
-}
-
-// Inside by the even-odd rule: blind to the order of a contour's points.
-bool evenOddInside(const std::vector<std::vector<Vec2>>& rings, const Vec2& p) {
-    bool inside = false;
-    for (const auto& r : rings)
-        for (std::size_t i = 0, j = r.size() - 1; i < r.size(); j = i++)
-            if ((r[i][1] > p[1]) != (r[j][1] > p[1]) &&
-                p[0] < (r[j][0] - r[i][0]) * (p[1] - r[i][1]) / (r[j][1] - r[i][1]) + r[i][0])
-                inside = !inside;
-    return inside;
 }
 
 struct MeshCheck {
@@ -108,10 +63,7 @@ MeshCheck checkMesh(const ShapeFile& file, const Shape::MeshData& mesh, std::siz
                             file.bounds.origin()[1] + (iy + 0.5) / n * file.bounds.extent()[1]};
             // Points on an outline or on a diagonal the triangulation drew
             // belong to no triangle or to two.
-            bool nearEdge = false;
-            for (const auto& ring : r)
-                for (std::size_t i = 0; i < ring.size() && !nearEdge; ++i)
-                    nearEdge = distanceToSegment(p, ring[i], ring[(i + 1) % ring.size()]) < 1e-6;
+            bool nearEdge = edgeDistance(r, p) < 1e-6;
             for (std::size_t t = 0; t < triangles.size() && !nearEdge; ++t)
                 for (int k = 0; k < 3 && !nearEdge; ++k)
                     nearEdge = distanceToSegment(p, triangles[t][k], triangles[t][(k + 1) % 3]) < 1e-6;
@@ -160,7 +112,7 @@ ShapeFile load(const TAVO::Package& package, const std::string& name) {
 
 // Expects the load to end in a TAVO exception whose message names the file.
 void expectRefused(const std::string& bytes, const std::string& why) {
-    MemoryPackage package;
+    FolderPackage package;
     package.put("assets/bad.dat", bytes);
     ShapeFile file;
     try {
@@ -174,7 +126,7 @@ void expectRefused(const std::string& bytes, const std::string& why) {
 // The loader's answer to any bytes: loaded, or a TAVO exception. Loaded
 // content is then also built into a shape, which may refuse it the same way.
 void loadAnything(const std::string& bytes) {
-    MemoryPackage package;
+    FolderPackage package;
     package.put("assets/any.dat", bytes);
     RecordingShapeShader shader;
     try {
@@ -190,8 +142,8 @@ void loadAnything(const std::string& bytes) {
 
 TEST(ShapeFileLoading, PlayIsOneLayerOfSixPointsInOneContour) {
     BuiltInPackage builtIn;
-    const ShapeFile play = load(builtIn.package(), "assets/play.dat");
-    EXPECT_EQ(builtIn.bytes("assets/play.dat").size(), 108u);
+    const ShapeFile play = load(builtIn.archive, "assets/play.dat");
+    EXPECT_EQ(builtIn.entry("assets/play.dat").size(), 108u);
     EXPECT_EQ(play.name, "assets/play.dat");
     EXPECT_EQ(play.bounds.origin()[0], 0.0f);
     EXPECT_EQ(play.bounds.origin()[1], 0.0f);
@@ -216,12 +168,12 @@ TEST(ShapeFileLoading, PlayIsOneLayerOfSixPointsInOneContour) {
 
 TEST(ShapeFileLoading, EveryShippedFileLoadsWithItsLayersAndColours) {
     BuiltInPackage builtIn;
-    const std::vector<std::string> names = shippedShapeNames(builtIn.package());
+    const std::vector<std::string> names = builtIn.shapeFileNames();
     EXPECT_EQ(names.size(), 22u);
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         ShapeFile file;
-        ASSERT_NO_THROW(loadShapeFile(file, builtIn.package(), name));
+        ASSERT_NO_THROW(loadShapeFile(file, builtIn.archive, name));
         ASSERT_FALSE(file.layers.empty());
         if (name == "assets/digits.dat") {
             EXPECT_EQ(file.layers.size(), 10u);
@@ -254,9 +206,9 @@ TEST(ShapeFileLoading, EveryShippedFileLoadsWithItsLayersAndColours) {
 TEST(ShapeFileLoading, EveryShippedFileTriangulatesToItsFilledArea) {
     BuiltInPackage builtIn;
     RecordingShapeShader shader;
-    for (const std::string& name : shippedShapeNames(builtIn.package())) {
+    for (const std::string& name : builtIn.shapeFileNames()) {
         SCOPED_TRACE(name);
-        const ShapeFile file = load(builtIn.package(), name);
+        const ShapeFile file = load(builtIn.archive, name);
         std::unique_ptr<Shape> shape;
         ASSERT_NO_THROW(shape = std::make_unique<Shape>(shader, file, Tuple<2, float>(50.0f, 50.0f),
                                                         TAVO::Color(1, 1, 1), false));
@@ -284,7 +236,7 @@ TEST(ShapeFileLoading, EveryShippedFileTriangulatesToItsFilledArea) {
 }
 
 TEST(ShapeFileLoading, AMissingEntryIsNotFoundByName) {
-    MemoryPackage package;
+    FolderPackage package;
     ShapeFile file;
     try {
         loadShapeFile(file, package, "assets/none.dat");
@@ -295,12 +247,10 @@ TEST(ShapeFileLoading, AMissingEntryIsNotFoundByName) {
 }
 
 TEST(ShapeFileLoading, AFileFromAUsersFolderLoads) {
-    KestruneTest::TempFolder folder;
     ShapeFileBytes bytes;
     bytes.bounds(0, 0, 2, 1).u32(1).layer({}, squarePoints(0.5f, 0.25f, 0.5f), {{0, 1, 2, 3}});
-    std::filesystem::create_directories(folder.file("assets"));
-    std::ofstream(folder.file("assets/square.dat"), std::ios::binary) << bytes.bytes();
-    TAVO::FSPackage package(folder.path());
+    FolderPackage package;
+    package.put("assets/square.dat", bytes.bytes());
     const ShapeFile file = load(package, "assets/square.dat");
     EXPECT_EQ(file.bounds.extent()[0], 2.0f);
     ASSERT_EQ(file.layers.size(), 1u);
@@ -309,7 +259,7 @@ TEST(ShapeFileLoading, AFileFromAUsersFolderLoads) {
 }
 
 TEST(ShapeFileLoading, ALoadReplacesTheContentAndAFailedOneKeepsIt) {
-    MemoryPackage package;
+    FolderPackage package;
     ShapeFileBytes two, one;
     two.bounds(0, 0, 1, 1).u32(2).layer({}, squarePoints(0, 0, 0.4f), {{0, 1, 2, 3}});
     two.layer({}, squarePoints(0.5f, 0.5f, 0.4f), {{0, 1, 2, 3}});
@@ -336,9 +286,9 @@ TEST(ShapeFileLoading, ALoadReplacesTheContentAndAFailedOneKeepsIt) {
 TEST(ShapeFileHostile, EveryTruncationIsAStreamErrorNamingTheFile) {
     BuiltInPackage builtIn;
     for (const char* name : {"assets/error.dat", "assets/title.dat"}) {
-        const std::string whole = builtIn.bytes(name);
+        const std::string whole = builtIn.entry(name);
         for (std::size_t cut = 0; cut < whole.size(); ++cut) {
-            MemoryPackage package;
+            FolderPackage package;
             package.put(name, whole.substr(0, cut));
             ShapeFile file;
             try {
@@ -364,7 +314,7 @@ TEST(ShapeFileHostile, AColourCountOtherThanNoneOrOnePerPointIsRefused) {
 
     ShapeFileBytes right;
     right.bounds(0, 0, 1, 1).u32(1).layer({red, red, red, red}, squarePoints(0, 0, 1), {{0, 1, 2, 3}});
-    MemoryPackage package;
+    FolderPackage package;
     package.put("right.dat", right.bytes());
     EXPECT_EQ(load(package, "right.dat").layers[0].colors.size(), 4u);
 }
@@ -390,7 +340,7 @@ TEST(ShapeFileHostile, CountsBeyondTheBytesLeftAreRefused) {
 // the first check, and the lists only grow as their items arrive, so the
 // short data ends the read.
 TEST(ShapeFileHostile, APackageClaimingMoreBytesThanItHasEndsInAStreamError) {
-    MemoryPackage package;
+    FolderPackage package;
     package.claimedSize = 0xFFFFFFF0u;
     package.put("points.dat", ShapeFileBytes().bounds(0, 0, 1, 1).u32(1).u32(0).u32(0x10000000u).f32(0).bytes());
     package.put("layers.dat", ShapeFileBytes().bounds(0, 0, 1, 1).u32(0x10000000u).u32(0).bytes());
@@ -431,7 +381,7 @@ TEST(ShapeFileHostile, DamagedFilesLoadOrFailCleanly) {
     BuiltInPackage builtIn;
     std::mt19937 random(20250120u);
     for (const char* name : {"assets/play.dat", "assets/error.dat", "assets/digits.dat", "assets/title.dat"}) {
-        const std::string original = builtIn.bytes(name);
+        const std::string original = builtIn.entry(name);
         for (int round = 0; round < 400; ++round) {
             std::string bytes = original;
             const int edits = 1 + int(random() % 4);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "RecordingShapeShader.h"
+#include "TestShapes.h"
 #include "TestPackages.h"
 #include "foundation/exceptions/BoundException.h"
 #include "sdlgl/Texture.h"
@@ -20,16 +21,6 @@ using TAVO::Tuple;
 using TAVO::Vector;
 
 namespace {
-
-const Vector<2, float> lowerLeft(0.0f, 0.0f);
-const Vector<2, float> centre(0.5f, 0.5f);
-const Hyperrectangle<2, float> unit(Point<2, float>(0, 0), Tuple<2, float>(1, 1));
-
-Polygon square(float x, float y, float s) {
-    Polygon p;
-    p.insertRectangle(Hyperrectangle<2, float>(Point<2, float>(x, y), Tuple<2, float>(s, s)));
-    return p;
-}
 
 ShapeFile::Layer layerOf(const Polygon& polygon, std::vector<Tuple<4, float>> colors = {}) {
     ShapeFile::Layer layer;
@@ -268,7 +259,7 @@ TEST(Shape, TheShippedTitleIsDrawnWithItsColours) {
     BuiltInPackage builtIn;
     RecordingShapeShader shader;
     ShapeFile title;
-    loadShapeFile(title, builtIn.package(), "assets/title.dat");
+    loadShapeFile(title, builtIn.archive, "assets/title.dat");
     Shape shape(shader, title, Tuple<2, float>(600, 150), TAVO::Color(1, 1, 1), false);
     EXPECT_EQ(shape.drawState().program, Shape::Program::vertexColor);
     const auto& mesh = RecordingShapeShader::recorded(shape).data;

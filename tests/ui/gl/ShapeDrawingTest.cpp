@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/packages/Archive.h"
-#include "foundation/streams/BorrowConstBuffer.h"
-#include "foundation/streams/ConstBufferStream.h"
-#include "resources/BuiltInResources.h"
+#include "../TestPackages.h"
+#include "../TestShapes.h"
 #include "sdlgl/ProgramBuilder.h"
 #include "sdlgl/Texture.h"
 #include "support/gl/GLTest.h"
@@ -27,12 +25,12 @@ using namespace TAVO::IK::SDLGL;
 using KestruneGLTest::GLTest;
 using KestruneGLTest::RenderTarget;
 using KestruneGLTest::Resources;
+using UiTest::centre;
+using UiTest::lowerLeft;
+using UiTest::square;
+using UiTest::unit;
 
 namespace {
-
-const Vector<2, float> centre(0.5f, 0.5f);
-const Vector<2, float> lowerLeft(0.0f, 0.0f);
-const Hyperrectangle<2, float> unit(Point<2, float>(0, 0), Tuple<2, float>(1, 1));
 
 // The three interface programs, built as the view builds them.
 std::unique_ptr<GLShapeShader> makeShader() {
@@ -49,18 +47,6 @@ std::unique_ptr<GLShapeShader> makeShader() {
         programs.push_back(builder.build());
     }
     return std::make_unique<GLShapeShader>(programs[0], programs[1], programs[2]);
-}
-
-struct BuiltIn {
-    BorrowConstBuffer bytes{BuiltInResources::data(), BuiltInResources::size()};
-    ConstBufferStream stream{bytes};
-    Archive archive{stream};
-};
-
-Polygon square(float x, float y, float s) {
-    Polygon p;
-    p.insertRectangle(Hyperrectangle<2, float>(Point<2, float>(x, y), Tuple<2, float>(s, s)));
-    return p;
 }
 
 class ShapeDrawing : public GLTest {
@@ -101,35 +87,6 @@ protected:
     std::unique_ptr<GLShapeShader> shader;
 };
 
-bool evenOddInside(const ShapeFile::Layer& layer, double x, double y) {
-    bool inside = false;
-    const auto& pts = layer.polygon.points();
-    for (const auto& contour : layer.polygon.contours())
-        for (std::size_t i = 0, j = contour.size() - 1; i < contour.size(); j = i++) {
-            const auto& a = pts[contour[i]];
-            const auto& b = pts[contour[j]];
-            if ((a[1] > y) != (b[1] > y) && x < (double(b[0]) - a[0]) * (y - a[1]) / (double(b[1]) - a[1]) + a[0])
-                inside = !inside;
-        }
-    return inside;
-}
-
-// The distance from the point to the nearest outline edge of the layer.
-double edgeDistance(const ShapeFile::Layer& layer, double x, double y) {
-    double best = 1e9;
-    const auto& pts = layer.polygon.points();
-    for (const auto& contour : layer.polygon.contours())
-        for (std::size_t i = 0; i < contour.size(); ++i) {
-            const auto& a = pts[contour[i]];
-            const auto& b = pts[contour[(i + 1) % contour.size()]];
-            const double dx = double(b[0]) - a[0], dy = double(b[1]) - a[1];
-            double t = ((x - a[0]) * dx + (y - a[1]) * dy) / (dx * dx + dy * dy);
-            t = std::fmax(0.0, std::fmin(1.0, t));
-            best = std::fmin(best, std::hypot(a[0] + t * dx - x, a[1] + t * dy - y));
-        }
-    return best;
-}
-
 } // namespace
 
 // A 40 by 40 square at the lower left of a 100 by 100 window covers exactly
@@ -153,12 +110,9 @@ TEST_F(ShapeDrawing, APlainShapeCoversItsPixels) {
 // Every shipped icon drawn at 50 by 50 pixels fills exactly the pixels whose
 // centres the even-odd rule puts inside its outline, away from the edges.
 TEST_F(ShapeDrawing, EveryShippedIconFillsItsOutline) {
-    BuiltIn builtIn;
-    std::vector<std::string> names;
-    for (auto it = builtIn.archive.iterateShared(); it->valid(); it->advance())
-        if (it->current().rfind("assets/", 0) == 0 && it->current().find(".dat") != std::string::npos &&
-            it->current() != "assets/title.dat" && it->current() != "assets/digits.dat")
-            names.push_back(it->current());
+    UiTest::BuiltInPackage builtIn;
+    std::vector<std::string> names = builtIn.shapeFileNames();
+    std::erase_if(names, [](const std::string& n) { return n == "assets/title.dat" || n == "assets/digits.dat"; });
     ASSERT_EQ(names.size(), 20u);
     const std::uint32_t size = 50;
     for (const std::string& name : names) {
@@ -169,13 +123,14 @@ TEST_F(ShapeDrawing, EveryShippedIconFillsItsOutline) {
         Shape shape(*shader, file, Tuple<2, float>(float(size), float(size)), Color(1, 1, 1), false);
         shape.draw();
         const auto pixels = t->read();
+        const auto outline = UiTest::rings(file.layers[0]);
         std::size_t wrong = 0, inked = 0;
         for (std::uint32_t y = 0; y < size; ++y)
             for (std::uint32_t x = 0; x < size; ++x) {
-                const double fx = (x + 0.5) / size, fy = (y + 0.5) / size;
-                if (edgeDistance(file.layers[0], fx, fy) < 0.75 / size)
+                const UiTest::Vec2 p = {(x + 0.5) / size, (y + 0.5) / size};
+                if (UiTest::edgeDistance(outline, p) < 0.75 / size)
                     continue;
-                const bool inside = evenOddInside(file.layers[0], fx, fy);
+                const bool inside = UiTest::evenOddInside(outline, p);
                 const std::uint8_t value = RenderTarget::pixel(pixels, size, x, y)[0];
                 inked += inside;
                 if (value != (inside ? 255 : 0))
@@ -210,7 +165,7 @@ TEST_F(ShapeDrawing, PointColoursAndALayerWithout) {
 }
 
 TEST_F(ShapeDrawing, TheTitleShowsInItsOwnColoursOnWhite) {
-    BuiltIn builtIn;
+    UiTest::BuiltInPackage builtIn;
     ShapeFile file;
     loadShapeFile(file, builtIn.archive, "assets/title.dat");
     auto t = target(260, 64, 1, 1, 1);
