@@ -31,8 +31,13 @@ function(kestrune_tests dir)
     file(GLOB sources CONFIGURE_DEPENDS ${f}/*.cpp)
     add_executable(${name} ${sources})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-    # A folder with its own TestMain.cpp (set-up before any test) brings its main.
-    if(EXISTS ${f}/TestMain.cpp)
+    # A folder with its own TestMain.cpp (set-up before any test) brings its
+    # main. A folder named gl holds drawing tests: the OpenGL harness
+    # (tests/support/gl: fixtures, render targets and the main) comes with it.
+    get_filename_component(leaf ${f} NAME)
+    if(leaf STREQUAL "gl" AND TARGET kestrune_gltest)
+      set(gtest_entry kestrune_gltest GTest::gtest)
+    elseif(EXISTS ${f}/TestMain.cpp)
       set(gtest_entry GTest::gtest)
     else()
       set(gtest_entry GTest::gtest_main)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "GLTest.h"
+#include "support/gl/GLTest.h"
 #include "foundation/exceptions/SupportException.h"
 #include "foundation/streams/BorrowConstBuffer.h"
 #include "foundation/streams/WriteStream.h"

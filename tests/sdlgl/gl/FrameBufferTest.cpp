@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "GLTest.h"
+#include "support/gl/GLTest.h"
 #include "foundation/exceptions/UninitializedException.h"
 #include "sdlgl/FrameBufferException.h"
 #include "sdlgl/FrameBufferObject.h"

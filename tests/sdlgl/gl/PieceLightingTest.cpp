@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "EdgeLightOracle.h"
-#include "GLTest.h"
+#include "support/gl/GLTest.h"
 #include "foundation/streams/BorrowConstBuffer.h"
 #include "geometry/MatrixSquareLight.h"
 #include "imaging/ImageMetadata.h"

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <string>
 
-#include "GLTest.h"
+#include "support/gl/GLTest.h"
 #include "geometry/Color.h"
 #include "geometry/MatrixSquareLight.h"
 #include "sdlgl/GLException.h"

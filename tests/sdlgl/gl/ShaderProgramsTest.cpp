@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "GLTest.h"
+#include "support/gl/GLTest.h"
 #include "sdlgl/Program.h"
 #include "sdlgl/ProgramBuilder.h"
 #include "sdlgl/ShaderBuildException.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "GLTest.h"
+#include "support/gl/GLTest.h"
 #include "foundation/exceptions/UninitializedException.h"
 #include "foundation/streams/BorrowConstBuffer.h"
 #include "foundation/streams/IncrementalBuffer.h"

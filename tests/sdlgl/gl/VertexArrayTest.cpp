@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "GLTest.h"
+#include "support/gl/GLTest.h"
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/exceptions/UninitializedException.h"
 #include "foundation/streams/BorrowConstBuffer.h"

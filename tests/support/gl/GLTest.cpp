@@ -1,4 +1,4 @@
-#include "GLTest.h"
+#include "support/gl/GLTest.h"
 
 #include <GL/glew.h>
 
