@@ -7,15 +7,20 @@
 #                     and writing their thumbnails to out/thumbnails/NAME.png
 #   ./build.sh test   install what is missing, build, run every test
 #                     (plain, then under AddressSanitizer+UBSan, then the
-#                     thread tests under ThreadSanitizer)
+#                     thread tests under ThreadSanitizer); the drawing tests
+#                     run on a virtual X server started for the run
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(
   g++ cmake make pkg-config
+  # the window and OpenGL framework
+  libsdl2-dev libglew-dev
   googletest libgtest-dev
   # independent oracles of the tests
   python3 diffutils netpbm pngcheck zopfli libjpeg-turbo-progs
+  # the drawing tests: a virtual X server and Mesa's software renderer
+  xvfb libgl1-mesa-dri mesa-utils
 )
 
 install_missing() {
@@ -46,6 +51,45 @@ configure_and_build() { # folder, cmake options..., then optional targets after 
   fi
 }
 
+# One virtual X server for the whole test run, with a 24-bit screen. It is
+# stopped by its process id on every way out of this script. -noreset keeps
+# it from resetting whenever its last client leaves, which refuses the
+# connections that arrive meanwhile (parallel test processes come and go).
+xvfb_pid=""
+display_number=""
+stop_display() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+  fi
+  if [ -n "$display_number" ]; then
+    rm -f "$display_number"
+    display_number=""
+  fi
+}
+start_display() {
+  display_number=$(mktemp)
+  trap stop_display EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_number" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  # The server writes its display number once it accepts connections.
+  local tries=0
+  until grep -q '^[0-9][0-9]*$' "$display_number" 2>/dev/null; do
+    if ! kill -0 "$xvfb_pid" 2>/dev/null || [ $tries -ge 300 ]; then
+      echo "The virtual X server (Xvfb) did not start." >&2
+      exit 1
+    fi
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+  export DISPLAY=":$(cat "$display_number")"
+  # SDL on X11, drawing with Mesa's software renderer.
+  export SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1
+}
+
 run_tests() { # folder, ctest options...
   local dir=$1; shift
   (cd "$dir" && ctest -j "$jobs" --output-on-failure --timeout 600 "$@")
@@ -70,6 +114,7 @@ case "${1:-}" in
   test)
     install_missing
     configure_and_build out/release -DKESTRUNE_TESTS=ON -DKESTRUNE_BENCH=ON
+    start_display
     run_tests out/release
     configure_and_build out/asan -DKESTRUNE_SANITIZE=ON -DKESTRUNE_BENCH=OFF
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests out/asan

@@ -1,6 +1,10 @@
 // Decoding speed of the JPEG importer, run beside djpeg by run-jpeg.sh.
 //
-//   bench_jpeg picture OUT.ppm WIDTH HEIGHT   writes a photograph-like picture
+//   bench_jpeg picture OUT.ppm WIDTH HEIGHT [STYLE]
+//                                             writes a picture: photo (the
+//                                             default, photograph-like),
+//                                             smooth (gradients, faint grain)
+//                                             or noise (strong grain all over)
 //   bench_jpeg decode FILE.jpg RUNS [eighth]  decodes the file RUNS times and
 //                                             prints the best time in ms
 
@@ -24,8 +28,13 @@
 namespace {
 
 // Smooth shading, hard-edged shapes and fine texture, like a photograph:
-// the mix that decides how many coefficients a block carries.
-int writePicture(const char* path, unsigned width, unsigned height) {
+// the mix that decides how many coefficients a block carries. The smooth
+// style keeps the shading with faint grain and no edges; the noise style
+// puts strong grain everywhere.
+int writePicture(const char* path, unsigned width, unsigned height, const std::string& style) {
+    const bool photo = style == "photo", smooth = style == "smooth";
+    if (!photo && !smooth && style != "noise")
+        return 2;
     std::vector<unsigned char> pixels(std::size_t(width) * height * 3);
     std::uint32_t seed = 12345;
     auto noise = [&seed]() {
@@ -38,16 +47,19 @@ int writePicture(const char* path, unsigned width, unsigned height) {
             double r = 90 + 120 * fx + 30 * std::sin(fy * 9.0);
             double g = 70 + 100 * fy + 40 * std::sin((fx + fy) * 13.0);
             double b = 160 - 80 * fx * fy + 25 * std::cos(fx * 21.0);
-            // Circles and stripes with hard edges.
-            const double cx = fx - 0.3 - 0.2 * std::floor(fy * 3), cy = fy - 0.5;
-            if (cx * cx + cy * cy < 0.02) {
-                r = 230 - r * 0.3;
-                g *= 0.5;
+            if (!smooth) {
+                // Circles and stripes with hard edges.
+                const double cx = fx - 0.3 - 0.2 * std::floor(fy * 3), cy = fy - 0.5;
+                if (cx * cx + cy * cy < 0.02) {
+                    r = 230 - r * 0.3;
+                    g *= 0.5;
+                }
+                if (int(std::floor(fx * 40 + fy * 7)) % 9 == 0)
+                    b = 40;
             }
-            if (int(std::floor(fx * 40 + fy * 7)) % 9 == 0)
-                b = 40;
-            // Texture: fine grain, stronger in the lower half (foliage, gravel).
-            const double grain = fy > 0.5 ? 0.35 : 0.08;
+            // Texture: fine grain, stronger in the lower half (foliage,
+            // gravel) of a photograph.
+            const double grain = smooth ? 0.02 : photo ? (fy > 0.5 ? 0.35 : 0.08) : 0.6;
             const int n = noise();
             r += n * grain;
             g += n * grain * 0.8;
@@ -93,9 +105,11 @@ int decode(const char* path, int runs, bool eighth) {
 
 int main(int argc, char** argv) {
     if (argc >= 5 && std::strcmp(argv[1], "picture") == 0)
-        return writePicture(argv[2], unsigned(std::atoi(argv[3])), unsigned(std::atoi(argv[4])));
+        return writePicture(argv[2], unsigned(std::atoi(argv[3])), unsigned(std::atoi(argv[4])),
+                            argc >= 6 ? argv[5] : "photo");
     if (argc >= 4 && std::strcmp(argv[1], "decode") == 0)
         return decode(argv[2], std::atoi(argv[3]), argc >= 5 && std::strcmp(argv[4], "eighth") == 0);
-    std::fprintf(stderr, "usage: bench_jpeg picture OUT.ppm WIDTH HEIGHT | decode FILE.jpg RUNS [eighth]\n");
+    std::fprintf(stderr, "usage: bench_jpeg picture OUT.ppm WIDTH HEIGHT [photo|smooth|noise] | "
+                         "decode FILE.jpg RUNS [eighth]\n");
     return 2;
 }

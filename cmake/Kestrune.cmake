@@ -15,7 +15,8 @@ function(kestrune_library name dir)
 endfunction()
 
 # kestrune_tests(DIR LIBS...): one test program for every folder below DIR
-# that holds *Test.cpp files, each test registered with ctest.
+# that holds *Test.cpp files, each test registered with ctest. A folder with a
+# TestMain.cpp supplies its own main instead of GoogleTest's.
 function(kestrune_tests dir)
   file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${dir}/*Test.cpp)
   set(folders "")
@@ -30,7 +31,18 @@ function(kestrune_tests dir)
     file(GLOB sources CONFIGURE_DEPENDS ${f}/*.cpp)
     add_executable(${name} ${sources})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-    target_link_libraries(${name} PRIVATE ${ARGN} kestrune_testsupport GTest::gtest_main Threads::Threads)
+    # A folder with its own TestMain.cpp (set-up before any test) brings its
+    # main. A folder named gl holds drawing tests: the OpenGL harness
+    # (tests/support/gl: fixtures, render targets and the main) comes with it.
+    get_filename_component(leaf ${f} NAME)
+    if(leaf STREQUAL "gl" AND TARGET kestrune_gltest)
+      set(gtest_entry kestrune_gltest GTest::gtest)
+    elseif(EXISTS ${f}/TestMain.cpp)
+      set(gtest_entry GTest::gtest)
+    else()
+      set(gtest_entry GTest::gtest_main)
+    endif()
+    target_link_libraries(${name} PRIVATE ${ARGN} kestrune_testsupport ${gtest_entry} Threads::Threads)
     target_compile_definitions(${name} PRIVATE KESTRUNE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                                KESTRUNE_BINARY_DIR="${PROJECT_BINARY_DIR}")
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60

@@ -441,6 +441,21 @@ UriPath UriPath::normalized(const UriPath& path) {
     return append(UriPath(path.absolute, {}), path);
 }
 
+namespace {
+
+// The dot segments of a resolved path removed: as normalized, except that a
+// path ending in "." or ".." still names a folder, so "/b/c/g/.." gives
+// "/b/c/" and not "/b/c".
+UriPath withoutDotSegments(const UriPath& path) {
+    UriPath result = UriPath::normalized(path);
+    if (!path.segments.empty() && (path.segments.back() == "." || path.segments.back() == "..") &&
+        !result.segments.empty())
+        result.segments.emplace_back();
+    return result;
+}
+
+} // namespace
+
 URI URI::resolve(const URI& base, const URI& reference) {
     URI result;
     const Hierarchical& b = base.hierarchical;
@@ -448,31 +463,37 @@ URI URI::resolve(const URI& base, const URI& reference) {
     if (!reference.scheme.empty() && reference.scheme != base.scheme) {
         result.scheme = reference.scheme;
         result.hierarchical.authority = r.authority;
-        result.hierarchical.path = UriPath::normalized(r.path);
+        result.hierarchical.path = withoutDotSegments(r.path);
         result.query = reference.query;
     } else {
         result.scheme = base.scheme;
         if (!r.authority.host.empty()) {
             result.hierarchical.authority = r.authority;
-            result.hierarchical.path = UriPath::normalized(r.path);
+            result.hierarchical.path = withoutDotSegments(r.path);
             result.query = reference.query;
         } else {
             result.hierarchical.authority = b.authority;
-            if (r.path.segments.empty()) {
+            // Only an empty path takes the base's: "/" is a path of its own,
+            // the root.
+            if (!r.path.absolute && r.path.segments.empty()) {
                 result.hierarchical.path = b.path;
                 result.query = reference.query.empty() ? base.query : reference.query;
             } else if (r.path.absolute) {
-                result.hierarchical.path = UriPath::normalized(r.path);
+                result.hierarchical.path = withoutDotSegments(r.path);
                 result.query = reference.query;
             } else {
+                // The reference's segments follow the base's folder; dot
+                // segments are removed from the whole.
+                UriPath merged;
                 if (!b.authority.host.empty() && b.path.segments.empty()) {
-                    result.hierarchical.path = UriPath::append(UriPath(true, {}), r.path);
+                    merged.absolute = true;
                 } else {
-                    UriPath directory = b.path;
-                    if (!directory.segments.empty())
-                        directory.segments.pop_back();
-                    result.hierarchical.path = UriPath::append(directory, r.path);
+                    merged = b.path;
+                    if (!merged.segments.empty())
+                        merged.segments.pop_back();
                 }
+                merged.segments.insert(merged.segments.end(), r.path.segments.begin(), r.path.segments.end());
+                result.hierarchical.path = withoutDotSegments(merged);
                 result.query = reference.query;
             }
         }

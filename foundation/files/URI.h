@@ -102,8 +102,11 @@ public:
     static URI decoded(const URI& uri);
 
     // The target of a reference seen from a base. A reference whose scheme
-    // equals the base's counts as having none; a part counts as present when
-    // its text is not empty (the authority by its host).
+    // equals the base's counts as having none; a scheme, query or fragment
+    // counts as present when its text is not empty, the authority by its
+    // host, and the path when it is rooted or has segments (so "/" names the
+    // root). Dot segments are removed; a path ending in "." or ".." keeps its
+    // final slash.
     static URI resolve(const URI& base, const URI& reference);
 
     bool operator==(const URI& other) const = default;

@@ -1,6 +1,7 @@
 #include "foundation/serialization/Deserializer.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 
 #include "foundation/streams/DynamicBuffer.h"
@@ -15,29 +16,67 @@ Serialization& Deserializer::get(void* bytes, std::uint64_t count) {
 }
 
 std::uint32_t Deserializer::readLength() {
+    bool sizeKnown = false;
+    return readLength(sizeKnown);
+}
+
+std::uint32_t Deserializer::readLength(bool& sizeKnown) {
     unsigned int length = 0;
     serialize(length);
     const std::uint64_t left = stream_.remaining();
+    sizeKnown = left != std::numeric_limits<std::uint64_t>::max();
     if (length > left)
-        throw StreamException(SourceLocation(), "Stored length " + std::to_string(length) + " exceeds the " +
-                                                    std::to_string(left) + " bytes left in the stream. ");
+        throw tooLong(length, left);
     return length;
 }
 
-Serialization& Deserializer::serialize(std::string& value) {
-    const std::uint32_t length = readLength();
-    value.clear();
-    while (value.size() < length) {
-        const std::size_t done = value.size();
-        const std::size_t step = std::min<std::size_t>(length - done, chunk);
-        value.resize(done + step);
-        stream_.read(value.data() + done, step);
+StreamException Deserializer::tooLong(std::uint32_t length, std::uint64_t left) {
+    return StreamException(SourceLocation(), "Stored length " + std::to_string(length) + " exceeds the " +
+                                                 std::to_string(left) + " bytes left in the stream. ");
+}
+
+template <class Target>
+void Deserializer::fill(Target& target, std::uint32_t length, bool sizeKnown) {
+    if (sizeKnown) {
+        // The length was checked against the bytes left.
+        target.resize(length);
+        if (length > 0)
+            stream_.read(target.data(), length);
+        return;
     }
+    // The stream cannot tell its size: gather what arrives and size the
+    // target once, so that a false length allocates nothing beyond the data.
+    const ReadStream::Pieces pieces = ReadStream::readPieces(stream_, length);
+    if (pieces.total < length)
+        throw tooLong(length, pieces.total);
+    target.resize(length);
+    pieces.copyTo(reinterpret_cast<std::uint8_t*>(target.data()));
+}
+
+Serialization& Deserializer::serialize(std::string& value) {
+    bool sizeKnown = false;
+    const std::uint32_t length = readLength(sizeKnown);
+    // A fresh string is allocated at exactly its length.
+    std::string result;
+    fill(result, length, sizeKnown);
+    value = std::move(result);
     return *this;
 }
 
+namespace {
+
+// The resize and data a fill needs, over a growable buffer.
+struct BufferTarget {
+    DynamicBuffer& buffer;
+    void resize(std::uint32_t size) { buffer.setSize(size); }
+    std::uint8_t* data() { return buffer.data(); }
+};
+
+} // namespace
+
 Serialization& Deserializer::serialize(Buffer& value) {
-    const std::uint32_t length = readLength();
+    bool sizeKnown = false;
+    const std::uint32_t length = readLength(sizeKnown);
     auto* dynamic = dynamic_cast<DynamicBuffer*>(&value);
     if (dynamic == nullptr) {
         // A buffer of fixed size takes exactly its own size.
@@ -48,10 +87,8 @@ Serialization& Deserializer::serialize(Buffer& value) {
         return get(value.data(), length);
     }
     dynamic->setSize(0);
-    while (dynamic->size() < length) {
-        const std::uint32_t step = std::min<std::uint32_t>(length - dynamic->size(), chunk);
-        stream_.read(dynamic->append(step), step);
-    }
+    BufferTarget target{*dynamic};
+    fill(target, length, sizeKnown);
     return *this;
 }
 

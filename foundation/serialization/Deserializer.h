@@ -1,13 +1,16 @@
 #pragma once
 
 #include "foundation/serialization/Serialization.h"
+#include "foundation/streams/ReadStream.h"
+#include "foundation/streams/StreamException.h"
 
 namespace TAVO {
 
 // Reads each field's bytes from a stream (not owned). A stored length never
 // makes it allocate more than the data that can follow: where the stream knows
-// its size the length is checked against the bytes left, otherwise the field
-// grows in chunks as the data arrives. Short data ends in StreamException.
+// its size the length is checked against the bytes left, otherwise the field's
+// bytes are gathered in chunks as they arrive and the field is sized once they
+// are all there. Short data ends in StreamException.
 class Deserializer : public Serialization {
 public:
     explicit Deserializer(ReadStream& stream) : stream_(stream) {}
@@ -33,10 +36,15 @@ public:
     std::uint32_t readLength();
 
     // Bytes read per step when the stream does not know its size.
-    static constexpr std::uint32_t chunk = 65536;
+    static constexpr std::uint32_t chunk = ReadStream::piece;
 
 private:
     Serialization& get(void* bytes, std::uint64_t count);
+    std::uint32_t readLength(bool& sizeKnown);
+    // Reads length bytes into a target with resize(n) and data().
+    template <class Target>
+    void fill(Target& target, std::uint32_t length, bool sizeKnown);
+    static StreamException tooLong(std::uint32_t length, std::uint64_t left);
 
     ReadStream& stream_;
 };

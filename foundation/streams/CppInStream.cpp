@@ -16,9 +16,13 @@ void checkCount(std::uint64_t count) {
 }
 } // namespace
 
-CppInStream::CppInStream(std::istream& stream) : stream_(stream) {
+CppInStream::CppInStream(std::istream& stream) : stream_(stream), seekable_(false) {
     if (stream_.fail())
         throw StreamException(SourceLocation(), "Wrapping bad input stream. ");
+    // Asking for the position moves nothing; a stream that cannot answer
+    // cannot seek either.
+    std::streambuf* buffer = stream_.rdbuf();
+    seekable_ = buffer != nullptr && buffer->pubseekoff(0, std::ios::cur, std::ios::in) != std::streampos(-1);
 }
 
 void CppInStream::read(void* destination, std::uint64_t count) {
@@ -28,6 +32,20 @@ void CppInStream::read(void* destination, std::uint64_t count) {
     stream_.read(static_cast<char*>(destination), std::streamsize(count));
     if (stream_.fail())
         throw StreamException(SourceLocation(), "Failed to read from input stream. ");
+}
+
+std::uint64_t CppInStream::readAtMost(void* destination, std::uint64_t count) {
+    if (count == 0)
+        return 0;
+    checkCount(count);
+    stream_.read(static_cast<char*>(destination), std::streamsize(count));
+    const std::uint64_t got = std::uint64_t(stream_.gcount());
+    if (stream_.bad() || (stream_.fail() && !stream_.eof()))
+        throw StreamException(SourceLocation(), "Failed to read from input stream. ");
+    // Reaching the end is no failure here; clear it as atEnd does.
+    if (stream_.eof())
+        stream_.clear(stream_.rdstate() & ~(std::ios::eofbit | std::ios::failbit));
+    return got;
 }
 
 bool CppInStream::atEnd() {

@@ -20,6 +20,10 @@ public:
     virtual void seek(std::uint64_t position) = 0;
     virtual std::uint64_t tell() = 0;
     virtual std::uint64_t size() = 0;
+    // False where the position cannot be known (a pipe, a terminal): seek,
+    // tell and size then throw, and readers treat the stream as one of
+    // unknown size.
+    virtual bool seekable() { return true; }
 
     // Seek by origin; an unknown origin does nothing.
     void seek(std::uint64_t offset, std::uint32_t origin);

@@ -1,6 +1,7 @@
 #include "foundation/streams/ReadStream.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -97,13 +98,52 @@ void ReadStream::skipUntil(const void* terminator, std::uint32_t length) {
                      std::numeric_limits<std::uint64_t>::max());
 }
 
+std::uint64_t ReadStream::readAtMost(void* destination, std::uint64_t count) {
+    auto* bytes = static_cast<std::uint8_t*>(destination);
+    std::uint64_t done = 0;
+    while (done < count && !atEnd())
+        read(bytes + done++, 1);
+    return done;
+}
+
 std::uint64_t ReadStream::remaining() {
-    if (auto* random = dynamic_cast<RandomStream*>(this)) {
+    auto* random = dynamic_cast<RandomStream*>(this);
+    if (random != nullptr && random->seekable()) {
         const std::uint64_t size = random->size();
         const std::uint64_t here = random->tell();
         return here >= size ? 0 : size - here;
     }
     return std::numeric_limits<std::uint64_t>::max();
+}
+
+void ReadStream::Pieces::copyTo(std::uint8_t* destination) const {
+    for (const std::vector<std::uint8_t>& part : parts) {
+        if (!part.empty())
+            std::memcpy(destination, part.data(), part.size());
+        destination += part.size();
+    }
+}
+
+ReadStream::Pieces ReadStream::readPieces(ReadStream& stream, std::uint64_t limit) {
+    Pieces pieces;
+    while (pieces.total < limit) {
+        std::vector<std::uint8_t> part(std::min<std::uint64_t>(limit - pieces.total, piece));
+        const std::uint64_t wanted = part.size();
+        const std::uint64_t got = stream.readAtMost(part.data(), wanted);
+        if (got == 0)
+            break;
+        pieces.total += got;
+        // A short piece is the last: keep only what arrived.
+        const bool ended = got < wanted;
+        if (ended) {
+            part.resize(got);
+            part.shrink_to_fit();
+        }
+        pieces.parts.push_back(std::move(part));
+        if (ended)
+            break;
+    }
+    return pieces;
 }
 
 void ReadStream::readToEnd(ReadStream& stream, DynamicBuffer& buffer) {
@@ -116,8 +156,12 @@ void ReadStream::readToEnd(ReadStream& stream, DynamicBuffer& buffer) {
         stream.read(buffer.append(std::uint32_t(left)), left);
         return;
     }
-    while (!stream.atEnd())
-        stream.read(buffer.append(1), 1);
+    // One byte more than a buffer holds tells a stream that is too long.
+    const Pieces pieces = readPieces(stream, 0x100000000ull);
+    if (pieces.total > 0xFFFFFFFFu)
+        throw BoundException<unsigned long long>(SourceLocation(), pieces.total, 0xFFFFFFFFull);
+    buffer.setSize(std::uint32_t(pieces.total));
+    pieces.copyTo(buffer.data());
 }
 
 std::uint32_t ReadStream::readUntil(ReadStream& stream, void* destination, std::uint32_t capacity,

@@ -50,8 +50,7 @@ void StreamPump::pumpAll() {
             if (filled > 0)
                 source_->read(chunk_.data(), filled);
         } else {
-            while (filled < chunk && !source_->atEnd())
-                source_->read(chunk_.data(filled++), 1);
+            filled = std::uint32_t(source_->readAtMost(chunk_.data(), chunk));
         }
         if (filled == 0)
             return;

@@ -7,6 +7,7 @@
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/streams/ReadStream.h"
 #include "foundation/text/ParameterLoadException.h"
+#include "foundation/text/ParameterSaveException.h"
 #include "foundation/text/Parameters.h"
 #include "foundation/text/TextWriter.h"
 
@@ -73,6 +74,53 @@ std::unique_ptr<M::Pattern> statementPattern(std::uint32_t keyId, std::uint32_t 
     return statement;
 }
 
+bool isBlank(char c) {
+    for (char blank : blankCharacters)
+        if (c == blank)
+            return true;
+    return false;
+}
+
+bool hasOuterBlank(const std::string& text) { return !text.empty() && (isBlank(text.front()) || isBlank(text.back())); }
+
+bool hasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+
+// The text with line breaks, tabs and zero bytes made visible, for messages.
+std::string visible(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        switch (c) {
+        case '\n': result += "\\n"; break;
+        case '\r': result += "\\r"; break;
+        case '\t': result += "\\t"; break;
+        case '\0': result += "\\0"; break;
+        default: result += c;
+        }
+    }
+    return result;
+}
+
+// Why the entry would not load back as it is; empty when it would.
+std::string unsavable(const std::string& key, const std::string& value) {
+    if (key.empty())
+        return "the key is empty";
+    if (key.find('=') != std::string::npos)
+        return "the key holds '='";
+    if (key.find('#') != std::string::npos)
+        return "the key holds '#'";
+    if (hasLineBreak(key))
+        return "the key holds a line break";
+    if (hasOuterBlank(key))
+        return "the key begins or ends with a blank";
+    if (value.find('#') != std::string::npos)
+        return "the value holds '#'";
+    if (hasLineBreak(value))
+        return "the value holds a line break";
+    if (hasOuterBlank(value))
+        return "the value begins or ends with a blank";
+    return "";
+}
+
 } // namespace
 
 ParameterParser::ParameterParser() : trim_(blankCharacters, blankCount, Trim<char>::both) {
@@ -123,13 +171,26 @@ void ParameterParser::load(const std::string& path, Parameters& target, bool mer
     load(stream, target, merge);
 }
 
+void ParameterParser::checkSavable(const Parameters& parameters) {
+    for (const auto& [key, value] : parameters.map()) {
+        const std::string reason = unsavable(key, value);
+        if (!reason.empty())
+            throw ParameterSaveException(SourceLocation(), "The parameter \"" + visible(key) + "\" with the value \"" +
+                                                               visible(value) + "\" cannot be saved: " + reason +
+                                                               ". ");
+    }
+}
+
 void ParameterParser::save(WriteStream& stream, const Parameters& parameters) const {
+    checkSavable(parameters);
     TextWriter writer(stream);
     for (const auto& [key, value] : parameters.map())
         writer << key << "=" << value << "\n";
 }
 
 void ParameterParser::save(const std::string& path, const Parameters& parameters) const {
+    // Refused before the file is opened, so that its old content stays.
+    checkSavable(parameters);
     std::ofstream file(path, std::ios::out | std::ios::binary | std::ios::trunc);
     CppOutStream stream(file);
     save(stream, parameters);

@@ -34,13 +34,18 @@ public:
     // The same from a file; a file that cannot be read throws StreamException.
     void load(const std::string& path, Parameters& target, bool merge) const;
 
-    // One "key=value\n" line per entry, in key order.
+    // One "key=value\n" line per entry, in key order. An entry that would not
+    // load back as it is throws ParameterSaveException before anything is
+    // written: an empty key, a key or value holding '#' or a line break, a key
+    // holding '=', a key or value beginning or ending with a blank (blank,
+    // tab, line feed, carriage return, zero byte).
     void save(WriteStream& stream, const Parameters& parameters) const;
-    // The same into a file, which is truncated; a file that cannot be written
-    // throws StreamException.
+    // The same into a file, which is truncated only once every entry has
+    // passed; a file that cannot be written throws StreamException.
     void save(const std::string& path, const Parameters& parameters) const;
 
 private:
+    static void checkSavable(const Parameters& parameters);
     void parseLine(const char* line, std::uint32_t length, Parameters& target) const;
     std::string trimmed(const Match<char>::Capture& capture) const;
 

@@ -23,6 +23,23 @@ const std::uint8_t* pixelAt(const Buffer& buffer, const ImageLayout& layout, std
 
 void writeRow(WriteStream& stream, std::vector<std::uint8_t>& row) { stream.write(row.data(), row.size()); }
 
+// True when a row of the buffer holds exactly the file's bytes: 8-bit samples
+// of `channels` channels packed in their own order.
+bool packedInOrder(const ImageLayout& layout, std::uint32_t channels) {
+    if (layout.bytesPerPixel() != channels)
+        return false;
+    for (std::uint32_t c = 0; c < channels; ++c)
+        if (layout.channelOrder()[c] != c)
+            return false;
+    return true;
+}
+
+// Writes the buffer's row as it stands.
+void writeBufferRow(WriteStream& stream, const Buffer& buffer, const ImageLayout& layout, std::uint32_t row,
+                    std::uint32_t channels) {
+    stream.write(buffer.data() + std::uint64_t(row) * layout.bytesPerRow(), std::uint64_t(layout.width()) * channels);
+}
+
 } // namespace
 
 std::uint8_t NetPBMExporter::readSample8(const Buffer& buffer, const ImageLayout& layout, std::uint32_t x,
@@ -47,6 +64,10 @@ void NetPBMExporter::writeBitmapRow(WriteStream& stream, const Buffer& buffer, c
 
 void NetPBMExporter::writeGrey8Row(WriteStream& stream, const Buffer& buffer, const ImageLayout& layout,
                                    std::uint32_t row) {
+    if (packedInOrder(layout, 1)) {
+        writeBufferRow(stream, buffer, layout, row, 1);
+        return;
+    }
     std::vector<std::uint8_t> bytes(layout.width());
     for (std::uint32_t x = 0; x < layout.width(); ++x)
         bytes[x] = readSample8(buffer, layout, x, row, 0);
@@ -66,6 +87,10 @@ void NetPBMExporter::writeGrey16Row(WriteStream& stream, const Buffer& buffer, c
 
 void NetPBMExporter::writeColor8Row(WriteStream& stream, const Buffer& buffer, const ImageLayout& layout,
                                     std::uint32_t row) {
+    if (packedInOrder(layout, 3)) {
+        writeBufferRow(stream, buffer, layout, row, 3);
+        return;
+    }
     std::vector<std::uint8_t> bytes(std::size_t(layout.width()) * 3);
     for (std::uint32_t x = 0; x < layout.width(); ++x)
         for (std::uint32_t c = 0; c < 3; ++c)

@@ -128,6 +128,15 @@ void NetPBMImporter::readSamples(Buffer& buffer) {
     const std::uint32_t fileRow = width * channels * sampleBytes;
     const std::uint32_t top = wide ? 65535 : 255;
     const std::vector<std::uint32_t>& order = layout.channelOrder();
+    bool inOrder = !wide && maxval_ == top && layout.bytesPerPixel() == channels;
+    for (std::uint32_t c = 0; c < channels; ++c)
+        inOrder = inOrder && order[c] == c;
+    if (inOrder) {
+        // The file's rows are the buffer's rows as they stand, bottom first.
+        for (std::uint32_t y = 0; y < height; ++y)
+            stream.read(buffer.data() + std::uint64_t(height - 1 - y) * layout.bytesPerRow(), fileRow);
+        return;
+    }
     std::vector<std::uint8_t> row(fileRow);
     for (std::uint32_t y = 0; y < height; ++y) {
         stream.read(row.data(), fileRow);

@@ -25,7 +25,8 @@ public:
     // handed to every generator; a generator may ignore it.
     virtual std::unique_ptr<Puzzle> generate(const TAVO::Tuple<2, float>& size, const TAVO::Buffer& pixels,
                                              const TAVO::Migration::ImageMetadata& description) = 0;
-    // The number of pieces generate will make.
+    // The number of pieces asked for. The grid makes exactly that many; the
+    // other generators say how their count relates to what they make.
     virtual std::uint32_t pieceCount() const = 0;
 
     TAVO::Parameters& parameters() { return parameters_; }

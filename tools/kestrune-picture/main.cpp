@@ -115,14 +115,23 @@ Samples reshape(Samples& s, std::uint32_t colourChannels, bool keepAlpha) {
     return t;
 }
 
-void pack(const Samples& s, IncrementalBuffer& buffer, ImageMetadata& metadata, bool bitmap) {
+// The metadata of the samples as pack lays them out: packed pixels, channels
+// in order, 16-bit samples most significant byte first.
+ImageMetadata packedMetadata(std::uint32_t width, std::uint32_t height, std::uint32_t channels, bool wide,
+                             bool bitmap) {
     ImageMetadata result;
-    result.setWidth(s.width);
-    result.setHeight(s.height);
-    result.setChannels(s.channels);
-    const std::uint32_t bytes = s.wide && !bitmap ? 2 : 1;
+    result.setWidth(width);
+    result.setHeight(height);
+    result.setChannels(channels);
+    const std::uint32_t bytes = wide && !bitmap ? 2 : 1;
     result.setType(Value(bitmap ? 1 : bytes * 8, 0, bytes == 2 ? 1 : 0));
-    result.setFormat(s.channels >= 3 ? ImageMetadata::Format::RGBA : ImageMetadata::Format::Intensity);
+    result.setFormat(channels >= 3 ? ImageMetadata::Format::RGBA : ImageMetadata::Format::Intensity);
+    return result;
+}
+
+void pack(const Samples& s, IncrementalBuffer& buffer, ImageMetadata& metadata, bool bitmap) {
+    const ImageMetadata result = packedMetadata(s.width, s.height, s.channels, s.wide, bitmap);
+    const std::uint32_t bytes = s.wide && !bitmap ? 2 : 1;
     buffer.setSize(std::uint32_t(s.values.size() * bytes));
     std::uint8_t* out = buffer.data();
     for (std::uint32_t v : s.values) {
@@ -157,6 +166,29 @@ void importEighth(const Factory& factory, IncrementalBuffer& pixels, ImageMetada
     factory.importFile(pixels, metadata, input, *jpeg);
 }
 
+// True when the target format takes the picture's channels as they are.
+bool keepsChannels(const std::string& extension, std::uint32_t channels) {
+    if (extension == "png")
+        return channels != 2;
+    if (extension == "ppm")
+        return channels == 3;
+    if (extension == "pgm")
+        return channels == 1;
+    if (extension == "pbm")
+        return false;
+    return channels == 1 || channels == 3;
+}
+
+void exportPicture(const Factory& factory, const Buffer& pixels, const ImageMetadata& metadata,
+                   const std::string& output, DataExporter& exporter) {
+    try {
+        factory.exportFile(pixels, metadata, output, exporter);
+    } catch (...) {
+        std::remove(output.c_str());
+        throw;
+    }
+}
+
 // Writes the picture in the format the output's extension names.
 void writePicture(IncrementalBuffer& pixels, ImageMetadata& metadata, const std::string& output) {
     Factory factory;
@@ -164,6 +196,17 @@ void writePicture(IncrementalBuffer& pixels, ImageMetadata& metadata, const std:
     std::unique_ptr<DataExporter> exporter(factory.exporter(output));
     if (!exporter || !Factory::extension(output, extension))
         throw SupportException(SourceLocation(), "export of " + output);
+
+    // 8-bit pixels already packed as the target takes them are written as
+    // they are, without a copy.
+    if (metadata.type().bits() == 8 && keepsChannels(extension, metadata.channels())) {
+        const ImageMetadata packed =
+            packedMetadata(metadata.width(), metadata.height(), metadata.channels(), false, false);
+        if (ImageLayout(packed) == ImageLayout(metadata) && ImageLayout(packed).byteCount() <= pixels.size()) {
+            exportPicture(factory, pixels, packed, output, *exporter);
+            return;
+        }
+    }
 
     Samples samples = unpack(pixels, metadata);
     const std::uint32_t colour = samples.alpha ? samples.channels - 1 : samples.channels;
@@ -183,13 +226,7 @@ void writePicture(IncrementalBuffer& pixels, ImageMetadata& metadata, const std:
         samples = reshape(samples, colour, false);
     }
     pack(samples, pixels, metadata, bitmap);
-
-    try {
-        factory.exportFile(pixels, metadata, output, *exporter);
-    } catch (...) {
-        std::remove(output.c_str());
-        throw;
-    }
+    exportPicture(factory, pixels, metadata, output, *exporter);
 }
 
 int convert(const std::string& input, const std::string& output, bool eighth) {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "NewGameCut.h"
-#include "PuzzleText.h"
+#include "ToolText.h"
 #include "model/PartMeshSet.h"
 #include "model/Puzzle.h"
 #include "model/Table.h"
@@ -13,11 +13,11 @@ namespace {
 
 // The cut of the first five words, laid out on the table.
 std::unique_ptr<Puzzle> scattered(const std::vector<std::string>& words, Table& table) {
-    const std::uint32_t seed = PuzzleText::parseUnsigned(words[0], "SEED");
-    const std::uint32_t columns = PuzzleText::parseUnsigned(words[1], "COLUMNS");
-    const std::uint32_t rows = PuzzleText::parseUnsigned(words[2], "ROWS");
-    const TAVO::Tuple<2, float> size(PuzzleText::parseSize(words[3], "WIDTH"),
-                                     PuzzleText::parseSize(words[4], "HEIGHT"));
+    const std::uint32_t seed = PuzzleTool::parseUnsigned(words[0], "SEED");
+    const std::uint32_t columns = PuzzleTool::parseUnsigned(words[1], "COLUMNS");
+    const std::uint32_t rows = PuzzleTool::parseUnsigned(words[2], "ROWS");
+    const TAVO::Tuple<2, float> size(PuzzleTool::parseSize(words[3], "WIDTH"),
+                                     PuzzleTool::parseSize(words[4], "HEIGHT"));
     std::unique_ptr<Puzzle> puzzle = NewGameCut::grid(seed, columns, rows, size);
     table.scatter(puzzle.get(), size);
     return puzzle;
@@ -39,11 +39,11 @@ int TableCommands::scatter(const std::vector<std::string>& words) {
     for (unsigned int trayId : table.trayOrder()) {
         const TrayPose view = table.tray(trayId).pose();
         out += "view " + std::to_string(trayId) + ' ';
-        PuzzleText::hex(out, view.position()[0]);
+        PuzzleTool::hex(out, view.position()[0]);
         out += ' ';
-        PuzzleText::hex(out, view.position()[1]);
+        PuzzleTool::hex(out, view.position()[1]);
         out += ' ';
-        PuzzleText::hex(out, view.level());
+        PuzzleTool::hex(out, view.level());
         out += '\n';
     }
     for (unsigned int trayId : table.trayOrder()) {
@@ -54,11 +54,11 @@ int TableCommands::scatter(const std::vector<std::string>& words) {
             const Tray::Pose pose = tray.partPose(id);
             out += "part " + std::to_string(id) + " piece " + std::to_string(table.part(id).pieces().front()) +
                    " tray " + std::to_string(trayId) + " place " + std::to_string(place) + " pose ";
-            PuzzleText::hex(out, pose.position()[0]);
+            PuzzleTool::hex(out, pose.position()[0]);
             out += ' ';
-            PuzzleText::hex(out, pose.position()[1]);
+            PuzzleTool::hex(out, pose.position()[1]);
             out += ' ';
-            PuzzleText::hex(out, pose.orientation().value());
+            PuzzleTool::hex(out, pose.orientation().value());
             out += '\n';
         }
     }
@@ -69,7 +69,7 @@ int TableCommands::scatter(const std::vector<std::string>& words) {
 int TableCommands::mesh(const std::vector<std::string>& words) {
     const std::string kind = words.size() > 5 ? words[5] : "plain";
     if (kind != "plain" && kind != "attribute")
-        throw PuzzleText::Refusal{"the mesh kind must be plain or attribute, not \"" + kind + "\""};
+        throw PuzzleTool::Refusal{"the mesh kind must be plain or attribute, not \"" + kind + "\""};
     Table table;
     const std::unique_ptr<Puzzle> puzzle = scattered(words, table);
     const bool attribute = kind == "attribute";
@@ -90,7 +90,7 @@ int TableCommands::mesh(const std::vector<std::string>& words) {
                 corners += 3;
             }
         out += "part " + std::to_string(id) + " triangles " + std::to_string(corners / 3) + " area ";
-        PuzzleText::hex(out, float(area));
+        PuzzleTool::hex(out, float(area));
         out += '\n';
     }
     write(out);

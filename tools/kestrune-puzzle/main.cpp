@@ -10,13 +10,16 @@
 // "edge I reverse S0 ... S9" (the shape values of the wrapped edge), then
 // "points I N X,Y ..."; then for each piece "piece P E:F ..." (edge index,
 // 1 when walked backwards) and "outline P N X,Y ..." (the outline a piece
-// mesh is made from).
+// mesh is made from; one line per closed contour).
 //
 // setup prints "grid C R size X Y pieces N" for a picture of WIDTH x HEIGHT
 // pixels and REQUESTED pieces asked for.
 //
 // scatter and mesh lay the cut out as a new game and print the places of the
 // parts or the sizes of their meshes (see TableCommands.h).
+//
+// cut, peg and polygon print the cuts of the other generators in the same
+// lines (see GeneratorCommands.h).
 //
 // Every float is printed as the 8 lower-case hexadecimal digits of its
 // single-precision bits. Exit code 0 on success, 1 with a one-line message
@@ -42,7 +45,6 @@
 #include "imaging/ImageMetadata.h"
 #include "imaging/Picture.h"
 #include "NewGameCut.h"
-#include "PuzzleText.h"
 #include "TableCommands.h"
 #include "model/Puzzle.h"
 #include "model/Setup.h"
@@ -51,6 +53,9 @@
 #include "model/edges/ReverseEdge.h"
 #include "model/edges/StraightEdgeFactory.h"
 #include "model/generators/GridPuzzleGenerator.h"
+
+#include "GeneratorCommands.h"
+#include "ToolText.h"
 
 namespace {
 
@@ -61,48 +66,11 @@ const char* const usage =
     "       kestrune-puzzle mesh SEED COLUMNS ROWS WIDTH HEIGHT [plain|attribute]\n"
     "       kestrune-puzzle --help\n";
 
-using namespace PuzzleText;
-
-void shape(std::string& out, const ClassicEdge& edge) {
-    for (float value : edge.shape()) {
-        out += ' ';
-        hex(out, value);
-    }
-}
-
-std::string describe(const Puzzle& puzzle) {
-    std::string out;
-    for (std::uint32_t i = 0; i < puzzle.edgeCount(); ++i) {
-        const Edge& edge = puzzle.edge(i);
-        out += "edge " + std::to_string(i);
-        if (const auto* classic = dynamic_cast<const ClassicEdge*>(&edge)) {
-            out += " classic";
-            shape(out, *classic);
-        } else if (const auto* reverse = dynamic_cast<const ReverseEdge*>(&edge)) {
-            out += " reverse";
-            if (const auto* wrapped = dynamic_cast<const ClassicEdge*>(&reverse->wrapped()))
-                shape(out, *wrapped);
-        } else {
-            out += " straight";
-        }
-        out += "\npoints " + std::to_string(i) + ' ' + std::to_string(edge.pointCount());
-        for (std::uint32_t j = 0; j < edge.pointCount(); ++j)
-            point(out, edge.point(j));
-        out += '\n';
-    }
-    for (std::uint32_t p = 0; p < puzzle.pieceCount(); ++p) {
-        out += "piece " + std::to_string(p);
-        for (const PieceEdge& record : puzzle.piece(p))
-            out += ' ' + std::to_string(record.edge) + ':' + (record.reversed ? '1' : '0');
-        Polygon outline;
-        puzzle.pieceOutline(p, outline);
-        out += "\noutline " + std::to_string(p) + ' ' + std::to_string(outline.points().size());
-        for (const auto& q : outline.points())
-            point(out, q);
-        out += '\n';
-    }
-    return out;
-}
+using PuzzleTool::describe;
+using PuzzleTool::hex;
+using PuzzleTool::parseSize;
+using PuzzleTool::parseUnsigned;
+using PuzzleTool::Refusal;
 
 int grid(const std::vector<std::string>& words) {
     std::uint32_t seed = parseUnsigned(words[0], "SEED");
@@ -146,15 +114,18 @@ int main(int argc, char** argv) {
     std::vector<std::string> words(argv + 1, argv + argc);
     if (words.size() == 1 && (words[0] == "--help" || words[0] == "-h")) {
         std::fputs(usage, stdout);
+        std::fputs(GeneratorCommands::usage, stdout);
         return 0;
     }
     const std::string command = words.empty() ? "" : words[0];
     const std::vector<std::string> rest(words.empty() ? words.end() : words.begin() + 1, words.end());
     const bool known = (command == "grid" && rest.size() == 5) || (command == "setup" && rest.size() == 3) ||
                        (command == "scatter" && rest.size() == 5) ||
-                       (command == "mesh" && (rest.size() == 5 || rest.size() == 6));
+                       (command == "mesh" && (rest.size() == 5 || rest.size() == 6)) ||
+                       GeneratorCommands::accepts(command, rest);
     if (!known) {
         std::fputs(usage, stderr);
+        std::fputs(GeneratorCommands::usage, stderr);
         return 2;
     }
     try {
@@ -162,6 +133,8 @@ int main(int argc, char** argv) {
             return TableCommands::scatter(rest);
         if (command == "mesh")
             return TableCommands::mesh(rest);
+        if (GeneratorCommands::accepts(command, rest))
+            return GeneratorCommands::run(command, rest);
         return command == "grid" ? grid(rest) : setup(rest);
     } catch (const Refusal& refusal) {
         std::fprintf(stderr, "kestrune-puzzle: %s\n", refusal.message.c_str());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/exceptions/SupportException.h"
@@ -14,46 +15,11 @@
 #include "imaging/codecs/jpeg/HuffmanTable.h"
 #include "imaging/codecs/jpeg/ProgressiveDCTMode.h"
 #include "imaging/codecs/jpeg/ScanHeader.h"
+#include "imaging/codecs/jpeg/ByteConversion.h"
+#include "imaging/codecs/jpeg/PlaneRowScaler.h"
 #include "imaging/codecs/jpeg/SequentialDCTMode.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define KESTRUNE_JPEG_SSE2 1
-#endif
-
 namespace TAVO::Migration::JPEG {
-
-namespace {
-
-
-// Clamps to 0..255 and truncates toward zero to a byte.
-inline unsigned char toByte(float value) {
-    value = value < 0.0f ? 0.0f : value;
-    value = value > 255.0f ? 255.0f : value;
-    return static_cast<unsigned char>(static_cast<int>(value));
-}
-
-// toByte of n values. The vector form does the same operations four at a time.
-void toBytes(const float* values, unsigned char* bytes, std::size_t n) {
-    std::size_t i = 0;
-#ifdef KESTRUNE_JPEG_SSE2
-    const __m128 low = _mm_setzero_ps();
-    const __m128 high = _mm_set1_ps(255.0f);
-    auto convert = [&](std::size_t at) {
-        return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(_mm_loadu_ps(values + at), low), high));
-    };
-    for (; i + 16 <= n; i += 16) {
-        const __m128i first = _mm_packs_epi32(convert(i), convert(i + 4));
-        const __m128i second = _mm_packs_epi32(convert(i + 8), convert(i + 12));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i), _mm_packus_epi16(first, second));
-    }
-#endif
-    for (; i < n; ++i)
-        bytes[i] = toByte(values[i]);
-}
-
-
-} // namespace
 
 void fail(const std::string& message) { throw FormatException(SourceLocation(), "jpeg", message); }
 
@@ -224,6 +190,14 @@ void BlockReader::storeHuffmanTable(const HuffmanTable& table) {
             node = value - symbols;
         }
         entry.fast[prefix] = result;
+        // A coefficient coded whole within the prefix: its run, size and
+        // extra bits (a size above 10 is refused the slow way).
+        entry.fastAC[prefix] = 0;
+        const unsigned length = result >> 8, size = result & 15u, run = (result >> 4) & 15u;
+        if (result != 0 && size != 0 && size <= 10 && length + size <= HuffmanEntry::fastBits) {
+            const unsigned extra = (prefix >> (HuffmanEntry::fastBits - length - size)) & ((1u << size) - 1);
+            entry.fastAC[prefix] = extend(extra, size) * 256 + std::int32_t(run * 16 + length + size);
+        }
     }
     entry.tree = std::move(tree);
 }
@@ -331,74 +305,72 @@ void BlockReader::restart() {
 
 // --- Reconstruction -------------------------------------------------------
 
-void BlockReader::transform(const short* dequantized, unsigned char* samples, std::size_t stride,
-                            unsigned int width, unsigned int height) const {
-    // Each sample is the sum over k in increasing order of coefficient k times
-    // weight k of its kernel, from 0.0, in single precision. A zero
-    // coefficient adds an exact zero and is left out; the remaining terms are
-    // added in the same order, for many samples at a time.
-    int indices[64];
-    float values[64];
-    int n = 0;
-    for (int k = 0; k < 64; ++k)
-        if (dequantized[k] != 0) {
-            indices[n] = k;
-            values[n] = float(dequantized[k]);
-            ++n;
-        }
-    alignas(16) unsigned char block[64];
-    if (n == 0) {
+void BlockReader::sumTerms(const unsigned char* positions, const float* values, unsigned int count,
+                           unsigned char* block) const {
+    // Each sample is the sum over the terms in increasing order of value
+    // times the weight of its kernel, from 0.0, in single precision, + 128.5,
+    // for many samples at a time.
+    if (count == 0) {
         std::memset(block, 128, 64);  // 0 + 128.5, truncated
-    } else if (n == 1 && indices[0] == 0 && dcUniform_) {
-        std::memset(block, toByte(values[0] * weights_[0][0] + 128.5f), 64);
-    } else {
-        alignas(16) float sum[64];
-#ifdef KESTRUNE_JPEG_SSE2
-        // Half a block at a time, so that the sums stay in registers.
-        const __m128 offset = _mm_set1_ps(128.5f);
-        for (int half = 0; half < 64; half += 32) {
-            const float* w = weights_[indices[0]] + half;
-            __m128 c = _mm_set1_ps(values[0]);
-            __m128 s0 = _mm_mul_ps(c, _mm_load_ps(w)), s1 = _mm_mul_ps(c, _mm_load_ps(w + 4));
-            __m128 s2 = _mm_mul_ps(c, _mm_load_ps(w + 8)), s3 = _mm_mul_ps(c, _mm_load_ps(w + 12));
-            __m128 s4 = _mm_mul_ps(c, _mm_load_ps(w + 16)), s5 = _mm_mul_ps(c, _mm_load_ps(w + 20));
-            __m128 s6 = _mm_mul_ps(c, _mm_load_ps(w + 24)), s7 = _mm_mul_ps(c, _mm_load_ps(w + 28));
-            for (int i = 1; i < n; ++i) {
-                w = weights_[indices[i]] + half;
-                c = _mm_set1_ps(values[i]);
-                s0 = _mm_add_ps(s0, _mm_mul_ps(c, _mm_load_ps(w)));
-                s1 = _mm_add_ps(s1, _mm_mul_ps(c, _mm_load_ps(w + 4)));
-                s2 = _mm_add_ps(s2, _mm_mul_ps(c, _mm_load_ps(w + 8)));
-                s3 = _mm_add_ps(s3, _mm_mul_ps(c, _mm_load_ps(w + 12)));
-                s4 = _mm_add_ps(s4, _mm_mul_ps(c, _mm_load_ps(w + 16)));
-                s5 = _mm_add_ps(s5, _mm_mul_ps(c, _mm_load_ps(w + 20)));
-                s6 = _mm_add_ps(s6, _mm_mul_ps(c, _mm_load_ps(w + 24)));
-                s7 = _mm_add_ps(s7, _mm_mul_ps(c, _mm_load_ps(w + 28)));
-            }
-            float* out = sum + half;
-            _mm_store_ps(out, _mm_add_ps(s0, offset));
-            _mm_store_ps(out + 4, _mm_add_ps(s1, offset));
-            _mm_store_ps(out + 8, _mm_add_ps(s2, offset));
-            _mm_store_ps(out + 12, _mm_add_ps(s3, offset));
-            _mm_store_ps(out + 16, _mm_add_ps(s4, offset));
-            _mm_store_ps(out + 20, _mm_add_ps(s5, offset));
-            _mm_store_ps(out + 24, _mm_add_ps(s6, offset));
-            _mm_store_ps(out + 28, _mm_add_ps(s7, offset));
-        }
-#else
-        for (int p = 0; p < 64; ++p)
-            sum[p] = values[0] * weights_[indices[0]][p];
-        for (int i = 1; i < n; ++i) {
-            const float c = values[i];
-            const float* w = weights_[indices[i]];
-            for (int p = 0; p < 64; ++p)
-                sum[p] += c * w[p];
-        }
-        for (int p = 0; p < 64; ++p)
-            sum[p] += 128.5f;
-#endif
-        toBytes(sum, block, 64);
+        return;
     }
+    if (count == 1 && positions[0] == 0 && dcUniform_) {
+        std::memset(block, toByte(values[0] * weights_[0][0] + 128.5f), 64);
+        return;
+    }
+    alignas(16) float sum[64];
+#ifdef KESTRUNE_JPEG_SSE2
+    // Half a block at a time, so that the sums stay in registers.
+    const __m128 offset = _mm_set1_ps(128.5f);
+    for (int half = 0; half < 64; half += 32) {
+        const float* w = weights_[positions[0]] + half;
+        __m128 c = _mm_set1_ps(values[0]);
+        __m128 s0 = _mm_mul_ps(c, _mm_load_ps(w)), s1 = _mm_mul_ps(c, _mm_load_ps(w + 4));
+        __m128 s2 = _mm_mul_ps(c, _mm_load_ps(w + 8)), s3 = _mm_mul_ps(c, _mm_load_ps(w + 12));
+        __m128 s4 = _mm_mul_ps(c, _mm_load_ps(w + 16)), s5 = _mm_mul_ps(c, _mm_load_ps(w + 20));
+        __m128 s6 = _mm_mul_ps(c, _mm_load_ps(w + 24)), s7 = _mm_mul_ps(c, _mm_load_ps(w + 28));
+        for (unsigned int i = 1; i < count; ++i) {
+            w = weights_[positions[i]] + half;
+            c = _mm_set1_ps(values[i]);
+            s0 = _mm_add_ps(s0, _mm_mul_ps(c, _mm_load_ps(w)));
+            s1 = _mm_add_ps(s1, _mm_mul_ps(c, _mm_load_ps(w + 4)));
+            s2 = _mm_add_ps(s2, _mm_mul_ps(c, _mm_load_ps(w + 8)));
+            s3 = _mm_add_ps(s3, _mm_mul_ps(c, _mm_load_ps(w + 12)));
+            s4 = _mm_add_ps(s4, _mm_mul_ps(c, _mm_load_ps(w + 16)));
+            s5 = _mm_add_ps(s5, _mm_mul_ps(c, _mm_load_ps(w + 20)));
+            s6 = _mm_add_ps(s6, _mm_mul_ps(c, _mm_load_ps(w + 24)));
+            s7 = _mm_add_ps(s7, _mm_mul_ps(c, _mm_load_ps(w + 28)));
+        }
+        float* out = sum + half;
+        _mm_store_ps(out, _mm_add_ps(s0, offset));
+        _mm_store_ps(out + 4, _mm_add_ps(s1, offset));
+        _mm_store_ps(out + 8, _mm_add_ps(s2, offset));
+        _mm_store_ps(out + 12, _mm_add_ps(s3, offset));
+        _mm_store_ps(out + 16, _mm_add_ps(s4, offset));
+        _mm_store_ps(out + 20, _mm_add_ps(s5, offset));
+        _mm_store_ps(out + 24, _mm_add_ps(s6, offset));
+        _mm_store_ps(out + 28, _mm_add_ps(s7, offset));
+    }
+#else
+    for (int p = 0; p < 64; ++p)
+        sum[p] = values[0] * weights_[positions[0]][p];
+    for (unsigned int i = 1; i < count; ++i) {
+        const float c = values[i];
+        const float* w = weights_[positions[i]];
+        for (int p = 0; p < 64; ++p)
+            sum[p] += c * w[p];
+    }
+    for (int p = 0; p < 64; ++p)
+        sum[p] += 128.5f;
+#endif
+    toBytes64(sum, block);
+}
+
+namespace {
+
+// Pastes an 8 x 8 block at samples, rows stride apart, clipped to width x height.
+void paste(const unsigned char* block, unsigned char* samples, std::size_t stride, unsigned int width,
+           unsigned int height) {
     if (width >= 8 && height >= 8) {
         for (int y = 0; y < 8; ++y)
             std::memcpy(samples + y * stride, block + 8 * y, 8);
@@ -406,6 +378,25 @@ void BlockReader::transform(const short* dequantized, unsigned char* samples, st
         for (unsigned y = 0; y < std::min(height, 8u); ++y)
             std::memcpy(samples + y * stride, block + 8 * y, std::min(width, 8u));
     }
+}
+
+} // namespace
+
+void BlockReader::transform(const short* dequantized, unsigned char* samples, std::size_t stride,
+                            unsigned int width, unsigned int height) const {
+    // Zero coefficients add exact zeros and are left out.
+    unsigned char positions[64];
+    float values[64];
+    unsigned int n = 0;
+    for (unsigned int k = 0; k < 64; ++k)
+        if (dequantized[k] != 0) {
+            positions[n] = static_cast<unsigned char>(k);
+            values[n] = float(dequantized[k]);
+            ++n;
+        }
+    alignas(16) unsigned char block[64];
+    sumTerms(positions, values, n, block);
+    paste(block, samples, stride, width, height);
 }
 
 void BlockReader::reconstructBlock(unsigned int component, Signal<2, unsigned char>& plane,
@@ -419,6 +410,25 @@ void BlockReader::reconstructBlock(unsigned int component, Signal<2, unsigned ch
         return;
     transform(coefficients, plane.data() + std::size_t(position[1]) * planeWidth + position[0], planeWidth,
               planeWidth - position[0], planeHeight - position[1]);
+}
+
+void BlockReader::reconstructTerms(unsigned int component, Signal<2, unsigned char>& plane,
+                                   const Tuple<2, unsigned int>& position, const short* coefficients,
+                                   const unsigned char* positions, unsigned int count) const {
+    const unsigned planeWidth = plane.size()[0];
+    const unsigned planeHeight = plane.size()[1];
+    if (position[0] >= planeWidth || position[1] >= planeHeight)
+        return;
+    const unsigned char* q = quantization_[component]->values;
+    float values[64];
+    for (unsigned int i = 0; i < count; ++i) {
+        const unsigned k = positions[i];
+        values[i] = float(static_cast<short>(static_cast<unsigned short>(coefficients[k] * q[k])));
+    }
+    alignas(16) unsigned char block[64];
+    sumTerms(positions, values, count, block);
+    paste(block, plane.data() + std::size_t(position[1]) * planeWidth + position[0], planeWidth,
+          planeWidth - position[0], planeHeight - position[1]);
 }
 
 unsigned char BlockReader::dcPixel(unsigned int component, short dc) const {
@@ -451,98 +461,23 @@ void BlockReader::upsampleComponent(const Signal<2, unsigned char>& source, Sign
         std::memcpy(target.data(), source.data(), std::size_t(sw) * sh);
         return;
     }
-    // Corner-aligned positions: target 0 and tw - 1 fall on source 0 and
-    // sw - 1. A dimension of equal size maps each sample onto itself, and a
-    // target side of 1 samples the first source line.
-    auto positions = [](unsigned s, unsigned t, std::vector<unsigned>& index, std::vector<float>& fraction) {
-        index.resize(t);
-        fraction.resize(t);
-        const float step = t > 1 ? float(s - 1) * (1.0f / float(t - 1)) : 0.0f;
-        for (unsigned i = 0; i < t; ++i) {
-            if (s == t) {
-                index[i] = i;
-                fraction[i] = 0.0f;
-            } else {
-                const float p = step * float(i);
-                index[i] = unsigned(p);
-                fraction[i] = p - float(index[i]);
-            }
-        }
-    };
-    std::vector<unsigned> xs, ys;
-    std::vector<float> ax, ay;
-    positions(sw, tw, xs, ax);
-    positions(sh, th, ys, ay);
-
-    // The horizontal mix of a source row, (1 - ax) s(x0) + s(x0 + 1) ax, is the
-    // same for every target row that uses it: it is made once per source row.
-    std::vector<float> rowA(tw), rowB(tw), zeros(tw, 0.0f), mixed(tw);
-    auto mixRow = [&](unsigned y, std::vector<float>& row) {
-        const unsigned char* s = source.data() + std::size_t(y) * sw;
-        for (unsigned x = 0; x < tw; ++x) {
-            const unsigned x0 = xs[x];
-            const float a = ax[x];
-            const float left = float(s[x0]);
-            const float right = x0 + 1 < sw ? float(s[x0 + 1]) : 0.0f;
-            row[x] = (1.0f - a) * left + right * a;
-        }
-    };
-    unsigned loadedA = ~0u, loadedB = ~0u;
-    std::vector<float>* top = &rowA;
-    std::vector<float>* bottom = &rowB;
-    for (unsigned y = 0; y < th; ++y) {
-        const unsigned y0 = ys[y];
-        // Keep the two mixed rows in step with y0 and y0 + 1.
-        if (loadedA != y0) {
-            if (loadedB == y0) {
-                std::swap(top, bottom);
-                std::swap(loadedA, loadedB);
-            } else {
-                mixRow(y0, *top);
-                loadedA = y0;
-            }
-        }
-        const std::vector<float>* below = &zeros;
-        if (y0 + 1 < sh) {
-            if (loadedB != y0 + 1) {
-                mixRow(y0 + 1, *bottom);
-                loadedB = y0 + 1;
-            }
-            below = bottom;
-        }
-        const float b = ay[y];
-        const float a = 1.0f - b;
-        const float* t = top->data();
-        const float* u = below->data();
-        unsigned x = 0;
-#ifdef KESTRUNE_JPEG_SSE2
-        const __m128 va = _mm_set1_ps(a), vb = _mm_set1_ps(b);
-        for (; x + 4 <= tw; x += 4)
-            _mm_storeu_ps(&mixed[x], _mm_add_ps(_mm_mul_ps(va, _mm_loadu_ps(t + x)), _mm_mul_ps(_mm_loadu_ps(u + x), vb)));
-#endif
-        for (; x < tw; ++x)
-            mixed[x] = a * t[x] + u[x] * b;
-        // The mix lies in 0..255 (up to rounding), so clamping and truncating
-        // is the same as truncating.
-        toBytes(mixed.data(), target.data() + std::size_t(y) * tw, tw);
-    }
+    PlaneRowScaler scaler(source, tw, th);
+    for (unsigned y = 0; y < th; ++y)
+        scaler.row(y, target.data() + std::size_t(y) * tw);
 }
 
-void BlockReader::convertYCbCr(const Signal<2, unsigned char>& y, const Signal<2, unsigned char>& cb,
-                               const Signal<2, unsigned char>& cr, DynamicBuffer& buffer, Metadata& metadata) {
-    const unsigned width = y.size()[0], height = y.size()[1];
-    const ImageMetadata image(width, height, 3, 24);
-    metadata = image;
-    const ImageLayout layout(image);
-    buffer.setSize(layout.bufferSize());
-    const unsigned red = layout.channelOrder()[0], green = layout.channelOrder()[1], blue = layout.channelOrder()[2];
-    std::vector<float> rs(width), gs(width), bs(width);
-    std::vector<unsigned char> r8(width), g8(width), b8(width);
-    for (unsigned row = 0; row < height; ++row) {
-        const std::size_t offset = std::size_t(row) * width;
-        const unsigned char* py = y.data() + offset;
-        const unsigned char* pb = cb.data() + offset;
-        const unsigned char* pr = cr.data() + offset;
+void BlockReader::convertRow(const unsigned char* py, const unsigned char* pb, const unsigned char* pr,
+                             unsigned int width, const std::uint32_t order[3], unsigned char* out) {
+    // Sixteen pixels at a time, so that the work rows stay small.
+    constexpr unsigned chunk = 16;
+    alignas(16) float rs[chunk], gs[chunk], bs[chunk];
+    unsigned char r8[chunk], g8[chunk], b8[chunk];
+    const std::uint32_t red = order[0], green = order[1], blue = order[2];
+    for (unsigned from = 0; from < width; from += chunk) {
+        const unsigned n = std::min(chunk, width - from);
+        const unsigned char* y = py + from;
+        const unsigned char* b = pb + from;
+        const unsigned char* r = pr + from;
         unsigned x = 0;
 #ifdef KESTRUNE_JPEG_SSE2
         const __m128i zero = _mm_setzero_si128();
@@ -556,32 +491,47 @@ void BlockReader::convertYCbCr(const Signal<2, unsigned char>& y, const Signal<2
             const __m128i bytes = _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero);
             return _mm_cvtepi32_ps(_mm_unpacklo_epi16(bytes, zero));
         };
-        for (; x + 4 <= width; x += 4) {
-            const __m128 luma = floats(py + x);
-            const __m128 blueDiff = _mm_sub_ps(floats(pb + x), half);
-            const __m128 redDiff = _mm_sub_ps(floats(pr + x), half);
-            _mm_storeu_ps(&rs[x], _mm_add_ps(_mm_mul_ps(redDiff, kr), luma));
-            _mm_storeu_ps(&gs[x], _mm_sub_ps(_mm_sub_ps(luma, _mm_mul_ps(blueDiff, kgb)), _mm_mul_ps(redDiff, kgr)));
-            _mm_storeu_ps(&bs[x], _mm_add_ps(_mm_mul_ps(blueDiff, kb), luma));
+        for (; x + 4 <= n; x += 4) {
+            const __m128 luma = floats(y + x);
+            const __m128 blueDiff = _mm_sub_ps(floats(b + x), half);
+            const __m128 redDiff = _mm_sub_ps(floats(r + x), half);
+            _mm_store_ps(rs + x, _mm_add_ps(_mm_mul_ps(redDiff, kr), luma));
+            _mm_store_ps(gs + x, _mm_sub_ps(_mm_sub_ps(luma, _mm_mul_ps(blueDiff, kgb)), _mm_mul_ps(redDiff, kgr)));
+            _mm_store_ps(bs + x, _mm_add_ps(_mm_mul_ps(blueDiff, kb), luma));
         }
 #endif
-        for (; x < width; ++x) {
-            const float luma = float(py[x]);
-            const float blueDiff = float(pb[x]) - 128.0f;
-            const float redDiff = float(pr[x]) - 128.0f;
+        for (; x < n; ++x) {
+            const float luma = float(y[x]);
+            const float blueDiff = float(b[x]) - 128.0f;
+            const float redDiff = float(r[x]) - 128.0f;
             rs[x] = redDiff * 1.402f + luma;
             gs[x] = (luma - blueDiff * 0.3441f) - redDiff * 0.7141f;
             bs[x] = blueDiff * 1.772f + luma;
         }
-        toBytes(rs.data(), r8.data(), width);
-        toBytes(gs.data(), g8.data(), width);
-        toBytes(bs.data(), b8.data(), width);
-        unsigned char* out = buffer.data() + std::size_t(height - 1 - row) * layout.bytesPerRow();
-        for (unsigned i = 0; i < width; ++i) {
-            out[3 * i + red] = r8[i];
-            out[3 * i + green] = g8[i];
-            out[3 * i + blue] = b8[i];
+        toBytes(rs, r8, n);
+        toBytes(gs, g8, n);
+        toBytes(bs, b8, n);
+        unsigned char* pixel = out + std::size_t(from) * 3;
+        for (unsigned i = 0; i < n; ++i, pixel += 3) {
+            pixel[red] = r8[i];
+            pixel[green] = g8[i];
+            pixel[blue] = b8[i];
         }
+    }
+}
+
+void BlockReader::convertYCbCr(const Signal<2, unsigned char>& y, const Signal<2, unsigned char>& cb,
+                               const Signal<2, unsigned char>& cr, DynamicBuffer& buffer, Metadata& metadata) {
+    const unsigned width = y.size()[0], height = y.size()[1];
+    const ImageMetadata image(width, height, 3, 24);
+    metadata = image;
+    const ImageLayout layout(image);
+    buffer.setSize(layout.bufferSize());
+    const std::uint32_t order[3] = {layout.channelOrder()[0], layout.channelOrder()[1], layout.channelOrder()[2]};
+    for (unsigned row = 0; row < height; ++row) {
+        const std::size_t offset = std::size_t(row) * width;
+        convertRow(y.data() + offset, cb.data() + offset, cr.data() + offset, width, order,
+                   buffer.data() + std::size_t(height - 1 - row) * layout.bytesPerRow());
     }
 }
 
@@ -602,18 +552,34 @@ void BlockReader::output(const Signal<2, unsigned char>* const planes[], std::ui
         outputIntensity(*planes[0], buffer, metadata);
         return;
     }
-    Signal<2, unsigned char> scaled[3];
-    const Signal<2, unsigned char>* full[3];
-    for (std::uint32_t c = 0; c < 3; ++c) {
-        if (planes[c]->size() == size) {
-            full[c] = planes[c];
-        } else {
-            scaled[c].resize(size, false);
-            upsampleComponent(*planes[c], scaled[c]);
-            full[c] = &scaled[c];
+    // Row by row: a plane of another size is scaled one row at a time as the
+    // colours of that row are made, so no scaled plane is ever held whole.
+    const unsigned width = size[0], height = size[1];
+    const ImageMetadata image(width, height, 3, 24);
+    const ImageLayout layout(image);
+    std::unique_ptr<PlaneRowScaler> scalers[3];
+    std::vector<unsigned char> scaledRows[3];
+    for (std::uint32_t c = 0; c < 3; ++c)
+        if (!(planes[c]->size() == size)) {
+            scalers[c] = std::make_unique<PlaneRowScaler>(*planes[c], width, height);
+            scaledRows[c].resize(width);
         }
+    metadata = image;
+    buffer.setSize(layout.bufferSize());
+    const std::uint32_t order[3] = {layout.channelOrder()[0], layout.channelOrder()[1], layout.channelOrder()[2]};
+    for (unsigned row = 0; row < height; ++row) {
+        const unsigned char* rows[3];
+        for (std::uint32_t c = 0; c < 3; ++c) {
+            if (scalers[c]) {
+                scalers[c]->row(row, scaledRows[c].data());
+                rows[c] = scaledRows[c].data();
+            } else {
+                rows[c] = planes[c]->data() + std::size_t(row) * width;
+            }
+        }
+        convertRow(rows[0], rows[1], rows[2], width, order,
+                   buffer.data() + std::size_t(height - 1 - row) * layout.bytesPerRow());
     }
-    convertYCbCr(*full[0], *full[1], *full[2], buffer, metadata);
 }
 
 } // namespace TAVO::Migration::JPEG

@@ -106,6 +106,11 @@ public:
         // Code length << 8 | value for each fastBits-bit prefix that starts
         // with a whole code; 0 where the code is longer or there is none.
         std::uint16_t fast[1u << fastBits] = {};
+        // For an AC table: the coefficient a prefix codes whole, with its
+        // extra bits: value << 8 | run << 4 | bits taken; 0 where the prefix
+        // holds no whole code and its bits, or codes an end of band or a run
+        // of 16 zeros.
+        std::int32_t fastAC[1u << fastBits] = {};
     };
 
     // Bits of the entropy-coded data, most significant first, taken from the
@@ -135,6 +140,20 @@ public:
             bits_ <<= n;
             count_ -= n;
             return value;
+        }
+        // A coefficient the table's fastAC codes whole in the next bits: the
+        // entry, its bits taken; 0 (nothing taken) where the slow way must
+        // be gone.
+        std::int32_t fastAC(const HuffmanEntry& table) {
+            if (count_ < 16)
+                fill();
+            const std::int32_t entry = table.fastAC[bits_ >> (64 - HuffmanEntry::fastBits)];
+            const unsigned length = unsigned(entry) & 15u;
+            if (entry == 0 || length > count_)
+                return 0;
+            bits_ <<= length;
+            count_ -= length;
+            return entry;
         }
         // One Huffman symbol's value.
         unsigned decode(const HuffmanEntry& table) {
@@ -276,6 +295,12 @@ public:
     // plane with the top-left corner at the position, clipped to the plane.
     void reconstructBlock(unsigned int component, Signal<2, unsigned char>& plane,
                           const Tuple<2, unsigned int>& position, short* coefficients) const;
+    // The same for a block whose coefficients may be non-zero only at the
+    // `count` zig-zag positions listed in increasing order; the coefficients
+    // themselves are left as they are.
+    void reconstructTerms(unsigned int component, Signal<2, unsigned char>& plane,
+                          const Tuple<2, unsigned int>& position, const short* coefficients,
+                          const unsigned char* positions, unsigned int count) const;
     // The one sample of a block in eighth-scale mode.
     unsigned char dcPixel(unsigned int component, short dc) const;
     // In eighth-scale mode, the plane of a component (one sample per block of
@@ -291,13 +316,17 @@ public:
 
     // Output. A plane scaled to a target size, corner-aligned bilinear.
     static void upsampleComponent(const Signal<2, unsigned char>& source, Signal<2, unsigned char>& target);
+    // One row of YCbCr samples as RGB pixels, the channels stored at the
+    // order's places.
+    static void convertRow(const unsigned char* y, const unsigned char* cb, const unsigned char* cr,
+                           unsigned int width, const std::uint32_t order[3], unsigned char* out);
     // Three planes of one size as RGB pixels, bottom row first.
     static void convertYCbCr(const Signal<2, unsigned char>& y, const Signal<2, unsigned char>& cb,
                              const Signal<2, unsigned char>& cr, DynamicBuffer& buffer, Metadata& metadata);
     // One plane as grey pixels, bottom row first.
     static void outputIntensity(const Signal<2, unsigned char>& plane, DynamicBuffer& buffer, Metadata& metadata);
     // The picture of a mode's planes: one plane as grey, three scaled to the
-    // image size and converted from YCbCr.
+    // image size and converted from YCbCr, a row at a time.
     static void output(const Signal<2, unsigned char>* const planes[], std::uint32_t count,
                        const Tuple<2, unsigned int>& size, DynamicBuffer& buffer, Metadata& metadata);
 
@@ -309,6 +338,11 @@ public:
 
 private:
     void restart();
+    // The 8 x 8 samples of `count` terms: coefficient values (as floats) at
+    // increasing zig-zag positions. A zero value may be among them: it adds
+    // an exact zero.
+    void sumTerms(const unsigned char* positions, const float* values, unsigned int count,
+                  unsigned char* block) const;
 
     Tuple<2, unsigned int> imageSize_;
     std::uint32_t componentCount_ = 0;

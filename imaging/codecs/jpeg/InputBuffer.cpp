@@ -6,8 +6,17 @@
 
 namespace TAVO::Migration::JPEG {
 
+namespace {
+
+RandomStream* seekableOf(ReadStream& source) {
+    auto* random = dynamic_cast<RandomStream*>(&source);
+    return random != nullptr && random->seekable() ? random : nullptr;
+}
+
+} // namespace
+
 InputBuffer::InputBuffer(ReadStream& source)
-    : source_(source), random_(dynamic_cast<RandomStream*>(&source)), storage_(random_ ? chunk : 2) {}
+    : source_(source), random_(seekableOf(source)), storage_(random_ ? chunk : 2) {}
 
 bool InputBuffer::refill(std::uint32_t count) {
     if (position_ > 0) {

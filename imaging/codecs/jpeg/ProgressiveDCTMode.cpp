@@ -1,6 +1,7 @@
 #include "imaging/codecs/jpeg/ProgressiveDCTMode.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -41,6 +42,8 @@ void ProgressiveDCTMode::addComponent(unsigned int index, unsigned int id, const
         std::uint64_t(component.blocks[0]) * component.blocks[1] * component.edge * component.edge;
     try {
         component.store.assign(values, 0);
+        if (!eighthScale_)
+            component.nonZero.assign(std::uint64_t(component.blocks[0]) * component.blocks[1], 0);
     } catch (const std::bad_alloc&) {
         throw AllocateException(SourceLocation(), "JPEG coefficients");
     }
@@ -151,6 +154,7 @@ void ProgressiveDCTMode::readFirstACScan(Component& component, const BlockReader
     BlockReader::BitReader& bits = reader_.bits();
     const std::size_t total = std::size_t(component.blocks[0]) * component.blocks[1];
     short* store = component.store.data();
+    std::uint64_t* nonZero = component.nonZero.data();
     std::uint32_t run = 0;  // blocks left in the current end-of-band run
     for (std::size_t b = 0; b < total; ++b) {
         // A restart marker ends any end-of-band run (the encoder closes its
@@ -162,7 +166,25 @@ void ProgressiveDCTMode::readFirstACScan(Component& component, const BlockReader
             continue;
         }
         short* block = store + b * 64;
+        std::uint64_t mask = nonZero[b];
+        // A value scaled out of 16 bits may be stored as zero.
+        auto put = [&](unsigned k, int value) {
+            block[k] = scaled(value, low);
+            if (block[k] != 0)
+                mask |= std::uint64_t(1) << k;
+            else
+                mask &= ~(std::uint64_t(1) << k);
+        };
         for (unsigned k = start; k <= end;) {
+            const std::int32_t fast = bits.fastAC(table);
+            if (fast != 0) {
+                k += (unsigned(fast) >> 4) & 15u;
+                if (k > end)
+                    failRun();
+                put(k, fast >> 8);
+                ++k;
+                continue;
+            }
             const unsigned rs = bits.decode(table);
             const unsigned r = rs >> 4;
             const unsigned s = rs & 15u;
@@ -172,7 +194,7 @@ void ProgressiveDCTMode::readFirstACScan(Component& component, const BlockReader
                 k += r;
                 if (k > end)
                     failRun();
-                block[k] = scaled(BlockReader::extend(bits.take(s), s), low);
+                put(k, BlockReader::extend(bits.take(s), s));
                 ++k;
             } else if (r == 15) {
                 k += 16;
@@ -187,32 +209,49 @@ void ProgressiveDCTMode::readFirstACScan(Component& component, const BlockReader
                 break;
             }
         }
+        nonZero[b] = mask;
     }
 }
+
+namespace {
+
+// Bits first to last (inclusive) of a 64-bit mask.
+inline std::uint64_t bitRange(unsigned first, unsigned last) {
+    const std::uint64_t upTo = last >= 63 ? ~std::uint64_t(0) : (std::uint64_t(1) << (last + 1)) - 1;
+    return upTo & ~((std::uint64_t(1) << first) - 1);
+}
+
+} // namespace
 
 void ProgressiveDCTMode::readRefinementACScan(Component& component, const BlockReader::HuffmanEntry& table,
                                               unsigned start, unsigned end, unsigned low) {
     BlockReader::BitReader& bits = reader_.bits();
     const std::size_t total = std::size_t(component.blocks[0]) * component.blocks[1];
     short* store = component.store.data();
+    std::uint64_t* nonZero = component.nonZero.data();
     const std::uint32_t bit = 1u << low;
-    // A correction bit of 1 adds 2^low to the magnitude of a non-zero coefficient.
-    auto correct = [&](short& coefficient) {
-        if (bits.take(1) != 0) {
-            const std::uint32_t value = std::uint16_t(coefficient);
-            coefficient = static_cast<short>(static_cast<unsigned short>(coefficient >= 0 ? value + bit : value - bit));
-        }
+    // One correction bit, in coefficient order, for each non-zero coefficient
+    // of the positions set in `which`: a 1 adds 2^low to its magnitude (the
+    // value stays non-zero).
+    auto correct = [&](short* block, std::uint64_t which) {
+        for (; which != 0; which &= which - 1)
+            if (bits.take(1) != 0) {
+                const unsigned k = unsigned(std::countr_zero(which));
+                const std::uint32_t value = std::uint16_t(block[k]);
+                block[k] = static_cast<short>(static_cast<unsigned short>(block[k] >= 0 ? value + bit : value - bit));
+            }
     };
     std::uint32_t run = 0;  // blocks left in the current end-of-band run
     for (std::size_t b = 0; b < total; ++b) {
         if (reader_.checkRestart())
             run = 0;
         short* block = store + b * 64;
+        std::uint64_t mask = nonZero[b];
         unsigned k = start;
         if (run == 0) {
             while (k <= end) {
                 const unsigned rs = bits.decode(table);
-                unsigned r = rs >> 4;
+                const unsigned r = rs >> 4;
                 const unsigned s = rs & 15u;
                 int value = 0;
                 if (s != 0) {
@@ -228,29 +267,32 @@ void ProgressiveDCTMode::readRefinementACScan(Component& component, const BlockR
                 // Pass r zero coefficients, correcting the non-zero ones met;
                 // stop at the next zero: it takes the new value (or ends a run
                 // of 16).
-                for (;;) {
-                    if (k > end)
-                        failRun();
-                    if (block[k] != 0) {
-                        correct(block[k]);
-                    } else {
-                        if (r == 0)
-                            break;
-                        --r;
-                    }
-                    ++k;
+                const std::uint64_t ahead = bitRange(k, end);
+                std::uint64_t zeros = ~mask & ahead;
+                for (unsigned i = 0; i < r && zeros != 0; ++i)
+                    zeros &= zeros - 1;
+                if (zeros == 0) {
+                    // The band ends first: the coefficients met are still
+                    // corrected before the failure.
+                    correct(block, mask & ahead);
+                    failRun();
                 }
-                if (value != 0)
+                const unsigned zero = unsigned(std::countr_zero(zeros));
+                correct(block, mask & ahead & ((std::uint64_t(1) << zero) - 1));
+                k = zero;
+                if (value != 0) {
                     block[k] = scaled(value, low);
+                    mask |= std::uint64_t(1) << k;
+                }
                 ++k;
             }
+            nonZero[b] = mask;
             if (run == 0)
                 continue;
         }
         // The block lies in an end-of-band run: only corrections remain.
-        for (; k <= end; ++k)
-            if (block[k] != 0)
-                correct(block[k]);
+        if (k <= end)
+            correct(block, mask & bitRange(k, end));
         --run;
     }
 }
@@ -268,13 +310,22 @@ void ProgressiveDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
                 reader_.fillMCUBlocks(c, plane);
             continue;
         }
-        short coefficients[64];
+        // The terms of a block: the DC coefficient and the AC ones not zero.
+        unsigned char positions[64];
         for (unsigned int by = 0; by < component.blocks[1]; ++by)
             for (unsigned int bx = 0; bx < component.blocks[0]; ++bx) {
-                const short* block = component.store.data() + (std::size_t(by) * component.blocks[0] + bx) * 64;
-                std::memcpy(coefficients, block, sizeof coefficients);
-                reader_.reconstructBlock(c, plane, Tuple<2, unsigned int>(bx * 8, by * 8), coefficients);
+                const std::size_t b = std::size_t(by) * component.blocks[0] + bx;
+                positions[0] = 0;
+                unsigned count = 1;
+                for (std::uint64_t mask = component.nonZero[b] & ~std::uint64_t(1); mask != 0; mask &= mask - 1)
+                    positions[count++] = static_cast<unsigned char>(std::countr_zero(mask));
+                reader_.reconstructTerms(c, plane, Tuple<2, unsigned int>(bx * 8, by * 8),
+                                         component.store.data() + b * 64, positions, count);
             }
+        // The coefficients are done with: their memory goes before the
+        // picture's is taken.
+        std::vector<short>().swap(component.store);
+        std::vector<std::uint64_t>().swap(component.nonZero);
     }
     const Signal<2, unsigned char>* pointers[3] = {&planes[0], &planes[1], &planes[2]};
     BlockReader::output(pointers, reader_.componentCount(), size_, buffer, metadata);

@@ -26,6 +26,9 @@ private:
         Tuple<2, unsigned int> planeSize;
         // Blocks in raster order, the values of a block in zig-zag order.
         std::vector<short> store;
+        // Per block, bit k set when AC coefficient k of the store is not
+        // zero (none in eighth-scale mode).
+        std::vector<std::uint64_t> nonZero;
         Tuple<2, unsigned int> sampling;
         // The block edge: 8, or 1 when only DC coefficients are kept.
         std::uint32_t edge = 8;

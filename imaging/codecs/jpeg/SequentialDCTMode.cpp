@@ -82,7 +82,6 @@ bool SequentialDCTMode::readScan(const ScanHeader& header) {
 
 void SequentialDCTMode::decodeBlock(unsigned int c) {
     BlockReader::BitReader& bits = reader_.bits();
-    std::memset(coefficients_, 0, sizeof coefficients_);
 
     const unsigned s = bits.decode(*dcTables_[c]);
     if (s > 11)
@@ -91,9 +90,22 @@ void SequentialDCTMode::decodeBlock(unsigned int c) {
     if (s != 0)
         predictor = int(std::uint32_t(predictor) + std::uint32_t(BlockReader::extend(bits.take(s), s)));
     coefficients_[0] = static_cast<short>(static_cast<unsigned short>(predictor));
+    positions_[0] = 0;
+    unsigned n = 1;
 
     const BlockReader::HuffmanEntry& ac = *acTables_[c];
     for (unsigned k = 1; k < 64;) {
+        // Most coefficients come whole from the fast table.
+        const std::int32_t fast = bits.fastAC(ac);
+        if (fast != 0) {
+            k += (unsigned(fast) >> 4) & 15u;
+            if (k > 63)
+                fail("Run of AC coefficients past the end of a block. ");
+            coefficients_[k] = static_cast<short>(fast >> 8);
+            positions_[n++] = static_cast<unsigned char>(k);
+            ++k;
+            continue;
+        }
         const unsigned rs = bits.decode(ac);
         const unsigned r = rs >> 4;
         const unsigned size = rs & 15u;
@@ -104,6 +116,7 @@ void SequentialDCTMode::decodeBlock(unsigned int c) {
             if (k > 63)
                 fail("Run of AC coefficients past the end of a block. ");
             coefficients_[k] = static_cast<short>(BlockReader::extend(bits.take(size), size));
+            positions_[n++] = static_cast<unsigned char>(k);
             ++k;
         } else if (r == 15) {
             k += 16;
@@ -117,16 +130,19 @@ void SequentialDCTMode::decodeBlock(unsigned int c) {
             break;
         }
     }
+    terms_ = n;
 }
 
 void SequentialDCTMode::placeBlock(unsigned int c, unsigned int bx, unsigned int by) {
     Signal<2, unsigned char>& plane = components_[c].plane;
     if (!eighthScale_) {
-        reader_.reconstructBlock(c, plane, Tuple<2, unsigned int>(bx * 8, by * 8), coefficients_);
-        return;
-    }
-    if (bx < plane.size()[0] && by < plane.size()[1])
+        reader_.reconstructTerms(c, plane, Tuple<2, unsigned int>(bx * 8, by * 8), coefficients_, positions_, terms_);
+    } else if (bx < plane.size()[0] && by < plane.size()[1]) {
         plane.data()[std::size_t(by) * plane.size()[0] + bx] = reader_.dcPixel(c, coefficients_[0]);
+    }
+    for (unsigned i = 0; i < terms_; ++i)
+        coefficients_[positions_[i]] = 0;
+    terms_ = 0;
 }
 
 void SequentialDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {

@@ -28,16 +28,21 @@ private:
         bool alone = false;
     };
 
-    // Decodes one block of component c into coefficients_ (zig-zag order).
+    // Decodes one block of component c into coefficients_ (zig-zag order),
+    // listing the positions it sets in positions_ and their count in terms_.
     void decodeBlock(unsigned int c);
-    // Reconstructs coefficients_ as block (bx, by) of component c.
+    // Reconstructs coefficients_ as block (bx, by) of component c and clears
+    // the positions set.
     void placeBlock(unsigned int c, unsigned int bx, unsigned int by);
 
     BlockReader& reader_;
     Component components_[3];
     Tuple<2, unsigned int> size_;
     bool eighthScale_ = false;
+    // All zero between blocks.
     short coefficients_[64] = {};
+    unsigned char positions_[64] = {};
+    unsigned int terms_ = 0;
     const BlockReader::HuffmanEntry* dcTables_[3] = {};
     const BlockReader::HuffmanEntry* acTables_[3] = {};
 };

@@ -16,6 +16,7 @@
 #include "foundation/text/ConversionException.h"
 #include "foundation/text/ParameterLoadException.h"
 #include "foundation/text/ParameterParser.h"
+#include "foundation/text/ParameterSaveException.h"
 #include "foundation/text/Parameters.h"
 #include "support/Command.h"
 #include "support/TempFolder.h"
@@ -239,6 +240,91 @@ TEST(ParameterFile, FilesOnDisk) {
     content << in.rdbuf();
     EXPECT_EQ(content.str(), "k=v\n");
     EXPECT_THROW(parser().save(folder.file("missing/x.txt"), small), StreamException);
+}
+
+TEST(ParameterFile, SaveRefusesEntriesThatWouldNotLoadBackAndWritesNothing) {
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"a=b", "1"},     {"a#b", "1"},     {"a\nb", "1"},   {"a\rb", "1"}, {" a", "1"},
+        {"a ", "1"},      {"\ta", "1"},     {std::string("a\0", 2), "1"}, {"", "1"},
+        {"k", "x#y"},     {"k", "x\ny"},    {"k", "x\r"},    {"k", " x"},   {"k", "x "},
+        {"k", "\tx"},     {"k", std::string("x\0", 2)},
+    };
+    for (const auto& [key, value] : refused) {
+        Parameters p;
+        p.set("a good key", "a good value");
+        p.set(key, value);
+        IncrementalBuffer buffer;
+        BufferStream stream(buffer);
+        EXPECT_THROW(parser().save(stream, p), ParameterSaveException) << hex(key) << " " << hex(value);
+        EXPECT_EQ(buffer.size(), 0u) << hex(key) << " " << hex(value);
+    }
+    // Inner blanks, zero bytes and '=' in a value are kept as they are.
+    Parameters kept;
+    kept.set("my key", "a = b");
+    kept.set(std::string("z\0z", 3), std::string("v\0v", 3));
+    kept.set("empty", "");
+    EXPECT_EQ(loaded(saved(kept)).map(), kept.map());
+}
+
+TEST(ParameterFile, TheRefusalNamesTheEntryAndTheReason) {
+    Parameters p;
+    p.set("title", "one\ntwo");
+    try {
+        saved(p);
+        FAIL() << "saved";
+    } catch (const ParameterSaveException& e) {
+        EXPECT_EQ(e.text(), "The parameter \"title\" with the value \"one\\ntwo\" cannot be saved: the value holds a "
+                            "line break. ");
+    }
+}
+
+TEST(ParameterFile, ARefusedSaveLeavesTheFileAsItWas) {
+    KestruneTest::TempFolder folder;
+    const std::string path = folder.file("configuration.txt");
+    Parameters good;
+    good.set("width", 800);
+    parser().save(path, good);
+    Parameters bad = good;
+    bad.set("note", "see #4");
+    EXPECT_THROW(parser().save(path, bad), ParameterSaveException);
+    Parameters back;
+    parser().load(path, back, false);
+    EXPECT_EQ(back.map(), good.map());
+}
+
+// Random stores over an alphabet of the characters the format treats
+// specially: whatever save accepts loads back exactly.
+TEST(ParameterFile, WhatSaveAcceptsLoadsBackUnchanged) {
+    std::mt19937 random(24);
+    const std::string alphabet = std::string("aabbccdd =#\t\r\n", 15) + std::string(1, '\0');
+    const auto text = [&](std::size_t longest) {
+        std::string t;
+        const std::size_t length = random() % (longest + 1);
+        for (std::size_t i = 0; i < length; ++i)
+            t += alphabet[random() % alphabet.size()];
+        return t;
+    };
+    int accepted = 0;
+    int refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        Parameters p;
+        const std::size_t entries = 1 + random() % 2;
+        for (std::size_t i = 0; i < entries; ++i)
+            p.set(text(5), text(5));
+        std::string written;
+        try {
+            written = saved(p);
+        } catch (const ParameterSaveException&) {
+            ++refused;
+            continue;
+        }
+        ++accepted;
+        Parameters back;
+        EXPECT_NO_THROW(load(written, back)) << hex(written);
+        EXPECT_EQ(back.map(), p.map()) << hex(written);
+    }
+    EXPECT_GT(accepted, 100);
+    EXPECT_GT(refused, 100);
 }
 
 TEST(ParameterFile, HostileContentEndsCleanly) {

@@ -160,3 +160,34 @@ TEST(JPEGProgressiveRestart, MissingOrMisplacedMarkersAreRefused) {
         EXPECT_THROW(decode(renumbered), TAVO::Exception) << at;
     }
 }
+
+TEST(JPEGProgressiveRestart, DeepRefinementScansMatchTheBaselineDecode) {
+    REQUIRE_TOOLS();
+    // Up to four bits sent by refinement scans, bands split and refined
+    // apart: every coefficient ends as the baseline file has it.
+    TempFolder folder;
+    const std::string colour = folder.file("colour.txt"), grey = folder.file("grey.txt");
+    std::ofstream(colour) << "0,1,2: 0 0 0 3;\n0: 1 1 0 4;\n0: 2 63 0 4;\n1: 1 63 0 2;\n2: 1 63 0 2;\n"
+                             "0: 1 63 4 3;\n0: 1 63 3 2;\n1: 1 63 2 1;\n0: 1 63 2 1;\n2: 1 63 2 1;\n"
+                             "0,1,2: 0 0 3 2;\n0,1,2: 0 0 2 1;\n0: 1 63 1 0;\n1: 1 63 1 0;\n2: 1 63 1 0;\n"
+                             "0,1,2: 0 0 1 0;\n";
+    std::ofstream(grey) << "0: 0 0 0 4;\n0: 1 9 0 4;\n0: 10 63 0 3;\n0: 1 9 4 3;\n0: 1 63 3 2;\n"
+                           "0: 0 0 4 3;\n0: 0 0 3 2;\n0: 0 0 2 1;\n0: 1 63 2 1;\n0: 1 63 1 0;\n"
+                           "0: 0 0 1 0;\n";
+    const unsigned sizes[][2] = {{1, 1}, {37, 29}, {130, 70}};
+    for (const auto& size : sizes)
+        for (int quality : {60, 95, 100})
+            for (const char* restart : {"", "-restart 1"}) {
+                const std::string common = "-quality " + std::to_string(quality) + " " + restart + " ";
+                const Picture picture = makePicture(size[0], size[1], 3, unsigned(quality) + size[0]);
+                for (const char* sampling : {"-sample 2x2", "-sample 1x1"}) {
+                    const Picture baseline = decode(cjpeg(picture, common + sampling));
+                    const Picture ours = decode(cjpeg(picture, common + sampling + " -scans " + colour));
+                    EXPECT_EQ(ours.pixels, baseline.pixels) << size[0] << "x" << size[1] << " q" << quality << " "
+                                                            << restart << " " << sampling;
+                }
+                const Picture baseline = decode(cjpeg(picture, common + "-grayscale"));
+                const Picture ours = decode(cjpeg(picture, common + "-grayscale -scans " + grey));
+                EXPECT_EQ(ours.pixels, baseline.pixels) << size[0] << "x" << size[1] << " q" << quality << " grey";
+            }
+}

@@ -1,7 +1,10 @@
 // The marker loop, the segments and the entropy-coded data, on hand-made
 // streams (fixed-length codes; see StreamWriter).
 
+#include <algorithm>
 #include <cstring>
+#include <random>
+#include <streambuf>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +12,7 @@
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/exceptions/NotFoundException.h"
 #include "foundation/exceptions/SupportException.h"
+#include "foundation/streams/CppInStream.h"
 #include "foundation/streams/StreamException.h"
 #include "imaging/FormatException.h"
 
@@ -592,4 +596,143 @@ TEST(JPEGStream, StreamsThatCannotSeekAreNotReadPastTheImage) {
     for (unsigned y = 0; y < 8; ++y)  // bottom row first
         for (unsigned x = 0; x < 8; ++x)
             EXPECT_EQ(pixels.data()[(7 - y) * 8 + x], expected.at(x, y, 0));
+}
+
+namespace {
+
+// A grey picture of blocks written with an AC table of the given code
+// lengths (canonical codes, symbols in table order): each block a DC
+// difference and (run, value) pairs, ended by EOB unless it fills the block.
+struct Block {
+    int dc;
+    std::vector<std::pair<unsigned, int>> ac;
+};
+
+Bytes blocksWithTable(const std::vector<Block>& blocks, const Bytes& symbols, const std::vector<unsigned>& lengths) {
+    // Canonical codes: within a length in order, each length continuing from
+    // the previous one shifted left.
+    std::vector<std::uint32_t> codes(symbols.size());
+    std::uint32_t code = 0;
+    unsigned length = lengths.empty() ? 0 : lengths[0];
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        code <<= lengths[i] - length;
+        length = lengths[i];
+        codes[i] = code++;
+    }
+    Bytes table{0x10};
+    for (unsigned l = 1; l <= 16; ++l)
+        table.push_back(std::uint8_t(std::count(lengths.begin(), lengths.end(), l)));
+    table.insert(table.end(), symbols.begin(), symbols.end());
+    StreamWriter w;
+    w.marker(0xD8);
+    w.dqt(3);
+    w.sof(0xC0, unsigned(8 * blocks.size()), 8);
+    w.segment(0xC4, StreamWriter::dcTable());
+    w.segment(0xC4, table);
+    w.sos();
+    auto symbol = [&](std::uint8_t value) {
+        const std::size_t i = std::size_t(std::find(symbols.begin(), symbols.end(), value) - symbols.begin());
+        EXPECT_LT(i, symbols.size()) << int(value);
+        w.bits(codes[i], lengths[i]);
+    };
+    for (const Block& block : blocks) {
+        w.dc(block.dc);
+        unsigned k = 1;
+        for (const auto& [run, value] : block.ac) {
+            for (unsigned r = run; r >= 16; r -= 16)
+                symbol(0xF0);
+            symbol(std::uint8_t((run % 16) << 4 | StreamWriter::category(value)));
+            w.valueBits(value);
+            k += run + 1;
+        }
+        if (k <= 63)
+            symbol(0x00);
+    }
+    w.align();
+    w.end();
+    return w.bytes;
+}
+
+} // namespace
+
+TEST(JPEGStream, ShortAndLongCodesOfTheSameCoefficientsDecodeAlike) {
+    // Coefficients taken whole from the decoder's lookup (a short code and
+    // its extra bits) and those read the slow way (long codes, large
+    // values) must give the same picture.
+    Bytes symbols{0x00, 0xF0};
+    for (unsigned run : {0u, 1u, 2u, 5u, 15u})
+        for (unsigned size : {1u, 2u, 3u, 5u, 8u, 10u})
+            symbols.push_back(std::uint8_t(run << 4 | size));
+    std::vector<unsigned> shortCodes, longCodes;
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        shortCodes.push_back(i < 2 ? 3 : i < 6 ? 4 : i < 14 ? 5 : 7);
+        longCodes.push_back(12);
+    }
+    std::mt19937 random(17);
+    std::vector<Block> blocks;
+    for (int b = 0; b < 60; ++b) {
+        Block block{int(random() % 41) - 20, {}};
+        unsigned k = 1;
+        while (k <= 63) {
+            const unsigned runs[] = {0, 1, 2, 5, 15, 16, 31};
+            const unsigned run = runs[random() % (k > 40 ? 4 : 7)];
+            if (k + run > 63)
+                break;
+            const unsigned sizes[] = {1, 2, 3, 5, 8, 10};
+            const unsigned size = sizes[random() % 6];
+            const int magnitude = int((1u << (size - 1)) + random() % (1u << (size - 1)));
+            block.ac.emplace_back(run, random() % 2 ? magnitude : -magnitude);
+            k += run + 1;
+            if (random() % 9 == 0)
+                break;
+        }
+        blocks.push_back(block);
+    }
+    const Picture fast = decode(blocksWithTable(blocks, symbols, shortCodes));
+    const Picture slow = decode(blocksWithTable(blocks, symbols, longCodes));
+    EXPECT_EQ(fast.pixels, slow.pixels);
+    if (haveTools()) {
+        const Bytes bytes = blocksWithTable(blocks, symbols, shortCodes);
+        EXPECT_LE(maxDifference(fast, djpeg(bytes)), 2);
+    }
+    // A run past the block fails alike either way.
+    const std::vector<Block> past{{0, {{31, 3}, {31, 1}}}};
+    EXPECT_EQ(failure(blocksWithTable(past, symbols, shortCodes)), "jpeg : Run of AC coefficients past the end of a block. ");
+    EXPECT_EQ(failure(blocksWithTable(past, symbols, longCodes)), "jpeg : Run of AC coefficients past the end of a block. ");
+}
+
+namespace {
+
+// A standard stream buffer over bytes that cannot seek, as one over a pipe.
+class UnseekableBuffer : public std::streambuf {
+public:
+    explicit UnseekableBuffer(Bytes& bytes) {
+        char* begin = reinterpret_cast<char*>(bytes.data());
+        setg(begin, begin, begin + bytes.size());
+    }
+};
+
+} // namespace
+
+TEST(JPEGStream, AStandardStreamThatCannotSeekDecodesUpToTheEndOfImage) {
+    Bytes bytes = oneBlock(-40, {{0, 30}, {2, -12}});
+    const Picture expected = decode(bytes);
+    bytes.insert(bytes.end(), {1, 2, 3});
+    UnseekableBuffer buffer(bytes);
+    std::istream in(&buffer);
+    TAVO::CppInStream stream(in);
+    EXPECT_FALSE(stream.seekable());
+    TAVO::Migration::JPEGImporter importer;
+    importer.setStream(stream);
+    TAVO::IncrementalBuffer pixels;
+    TAVO::Migration::ImageMetadata metadata;
+    importer.import(pixels, metadata);
+    ASSERT_EQ(pixels.size(), 64u);
+    for (unsigned y = 0; y < 8; ++y)
+        for (unsigned x = 0; x < 8; ++x)
+            EXPECT_EQ(pixels.data()[(7 - y) * 8 + x], expected.at(x, y, 0));
+    char rest[3];
+    in.read(rest, 3);
+    EXPECT_EQ(in.gcount(), 3) << "the bytes after the image stay unread";
+    EXPECT_EQ(rest[0], 1);
 }

@@ -1,0 +1,5 @@
+out vec4 fragmentColor;
+
+void main() {
+    fragmentColor = vec4(samplePictureColor(), 1.0);
+}

@@ -1,0 +1,3 @@
+void main() {
+    gl_Position = shapeTransformation();
+}

@@ -1,0 +1,265 @@
+#include "sdlgl/Application.h"
+
+#include <GL/glew.h>
+
+#include "foundation/exceptions/SupportException.h"
+#include "foundation/threads/Log.h"
+#include "sdlgl/Checks.h"
+#include "sdlgl/SDLException.h"
+#include "sdlgl/Surface.h"
+
+namespace TAVO::IK::SDLGL {
+
+std::uint32_t Application::initFlags(const Parameters& parameters) {
+    std::uint32_t flags = SDL_INIT_VIDEO;
+    if (parameters.joystick)
+        flags |= SDL_INIT_JOYSTICK;
+    if (parameters.gameController)
+        flags |= SDL_INIT_GAMECONTROLLER;
+    return flags;
+}
+
+std::uint32_t Application::windowFlagsFor(const Parameters& parameters) {
+    std::uint32_t flags = SDL_WINDOW_OPENGL;
+    if (parameters.fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (parameters.resizable)
+        flags |= SDL_WINDOW_RESIZABLE;
+    if (parameters.maximized && !parameters.fullscreen)
+        flags |= SDL_WINDOW_MAXIMIZED;
+    return flags;
+}
+
+Application::Application(const Parameters& parameters) {
+    try {
+        checkSDL(SourceLocation(), SDL_Init(initFlags(parameters)));
+        sdlStarted_ = true;
+        joystickEvents_ = parameters.joystick;
+        controllerEvents_ = parameters.gameController;
+        SDL_StopTextInput();
+
+        if (SDL_NumJoysticks() > 0) {
+            if (parameters.joystick) {
+                joystick_ = SDL_JoystickOpen(0);
+                if (joystick_ == nullptr)
+                    throw SDLException(SourceLocation(), 0);
+            }
+            if (parameters.gameController && SDL_IsGameController(0)) {
+                controller_ = SDL_GameControllerOpen(0);
+                if (controller_ == nullptr)
+                    throw SDLException(SourceLocation(), 0);
+            }
+        }
+
+        windowFlags_ = windowFlagsFor(parameters);
+        checkSDL(SourceLocation(), SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY));
+        checkSDL(SourceLocation(), SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8));
+        checkSDL(SourceLocation(), SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8));
+        checkSDL(SourceLocation(), SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8));
+        checkSDL(SourceLocation(), SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1));
+        checkSDL(SourceLocation(), SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16));
+
+        window_ = SDL_CreateWindow(parameters.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                   int(parameters.width), int(parameters.height), windowFlags_);
+        if (window_ == nullptr)
+            throw SDLException(SourceLocation(), 0);
+        SDL_SetWindowMinimumSize(window_, int(parameters.minimumWidth), int(parameters.minimumHeight));
+
+        context_ = SDL_GL_CreateContext(window_);
+        if (context_ == nullptr)
+            throw SDLException(SourceLocation(), 0);
+        contextMade();
+
+        // Many drivers (Mesa under a virtual X server among them) cannot set
+        // a swap interval at all; the window works without one.
+        if (SDL_GL_SetSwapInterval(0) != 0) {
+            const std::string reason = SDL_GetError();
+            if (parameters.log != nullptr)
+                Log::line(parameters.log->entry()) << "Unable to set the swap interval: " << reason;
+            else
+                SDL_LogWarn(SDL_LOG_CATEGORY_VIDEO, "Unable to set the swap interval: %s", reason.c_str());
+        }
+
+        checkGLEW(SourceLocation(), glewInit());
+        if (!GLEW_VERSION_3_0)
+            throw SupportException(SourceLocation(), "OpenGL versions below 3.0");
+
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        checkGLError();
+        SDL_GL_SwapWindow(window_);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+Application::~Application() { release(); }
+
+void Application::release() {
+    handler_ = nullptr;
+    if (context_ != nullptr) {
+        contextGone();
+        SDL_GL_DeleteContext(context_);
+        context_ = nullptr;
+    }
+    if (window_ != nullptr) {
+        SDL_DestroyWindow(window_);
+        window_ = nullptr;
+    }
+    if (controller_ != nullptr) {
+        SDL_GameControllerClose(controller_);
+        controller_ = nullptr;
+    }
+    if (joystick_ != nullptr) {
+        if (SDL_JoystickGetAttached(joystick_))
+            SDL_JoystickClose(joystick_);
+        joystick_ = nullptr;
+    }
+    if (sdlStarted_) {
+        SDL_Quit();
+        sdlStarted_ = false;
+    }
+}
+
+void Application::processEvents() {
+    if (initialResize_) {
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(window_, &width, &height);
+        if (handler_ != nullptr)
+            handler_->resized(width, height);
+        initialResize_ = false;
+    }
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        dispatch(event);
+}
+
+void Application::dispatch(const SDL_Event& event) {
+    if (event.type == SDL_QUIT) {
+        running_ = false;
+        return;
+    }
+    if (handler_ == nullptr)
+        return;
+    switch (event.type) {
+    case SDL_WINDOWEVENT:
+        handleWindowEvent(event.window);
+        break;
+    case SDL_KEYDOWN:
+        handler_->keyDown(event.key);
+        break;
+    case SDL_KEYUP:
+        handler_->keyUp(event.key);
+        break;
+    case SDL_TEXTINPUT:
+        handler_->textInput(event.text);
+        break;
+    case SDL_MOUSEMOTION:
+        handler_->mouseMotion(event.motion);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        handler_->mouseButtonDown(event.button);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        handler_->mouseButtonUp(event.button);
+        break;
+    case SDL_MOUSEWHEEL:
+        handler_->mouseWheel(event.wheel);
+        break;
+    case SDL_JOYBUTTONDOWN:
+        if (joystickEvents_)
+            handler_->joystickButtonDown(event.jbutton);
+        break;
+    case SDL_JOYBUTTONUP:
+        if (joystickEvents_)
+            handler_->joystickButtonUp(event.jbutton);
+        break;
+    case SDL_JOYAXISMOTION:
+        if (joystickEvents_)
+            handler_->joystickAxisMotion(event.jaxis);
+        break;
+    case SDL_JOYBALLMOTION:
+        if (joystickEvents_)
+            handler_->joystickBallMotion(event.jball);
+        break;
+    case SDL_JOYHATMOTION:
+        if (joystickEvents_)
+            handler_->joystickHatMotion(event.jhat);
+        break;
+    case SDL_CONTROLLERAXISMOTION:
+        if (controllerEvents_)
+            handler_->controllerAxisMotion(event.caxis);
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+        if (controllerEvents_)
+            handler_->controllerButtonDown(event.cbutton);
+        break;
+    case SDL_CONTROLLERBUTTONUP:
+        if (controllerEvents_)
+            handler_->controllerButtonUp(event.cbutton);
+        break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERDEVICEREMAPPED:
+        if (controllerEvents_)
+            handler_->controllerDeviceChanged(event.cdevice);
+        break;
+    default:
+        break;
+    }
+}
+
+void Application::handleWindowEvent(const SDL_WindowEvent& event) {
+    if (handler_ == nullptr)
+        return;
+    if (event.event == SDL_WINDOWEVENT_EXPOSED) {
+        handler_->redraw();
+    } else if (event.event == SDL_WINDOWEVENT_RESIZED) {
+        viewport(event.data1, event.data2);
+        if (handler_ != nullptr)
+            handler_->redraw();
+    }
+}
+
+void Application::swap() { SDL_GL_SwapWindow(window_); }
+
+void Application::setFullscreen(bool fullscreen) {
+    checkSDL(SourceLocation(), SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
+}
+
+void Application::setIcon(const Surface& icon) { SDL_SetWindowIcon(window_, icon.surface()); }
+
+void Application::viewport(std::int32_t width, std::int32_t height) {
+    glViewport(0, 0, width, height);
+    checkGLError();
+    if (handler_ != nullptr) {
+        handler_->resized(width, height);
+        handler_->redraw();
+    }
+}
+
+void Application::setWindowSize(std::int32_t width, std::int32_t height) {
+    SDL_SetWindowSize(window_, width, height);
+    viewport(width, height);
+}
+
+Point<2, int> Application::windowPosition() const {
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
+    return Point<2, int>(x, y);
+}
+
+int Application::showCursor(int toggle) {
+    const int result = SDL_ShowCursor(toggle);
+    if (result < 0)
+        throw SDLException(SourceLocation(), result);
+    return result;
+}
+
+void Application::enableRelativeMouse() { checkSDL(SourceLocation(), SDL_SetRelativeMouseMode(SDL_TRUE)); }
+
+void Application::disableRelativeMouse() { checkSDL(SourceLocation(), SDL_SetRelativeMouseMode(SDL_FALSE)); }
+
+} // namespace TAVO::IK::SDLGL

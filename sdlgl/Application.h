@@ -1,0 +1,127 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+
+#include "geometry/Point.h"
+
+namespace TAVO {
+class Log;
+}
+
+namespace TAVO::IK::SDLGL {
+
+class Surface;
+
+// The program's one window with its OpenGL context. Construction starts SDL,
+// opens the window and a compatibility context of at least OpenGL 3.0 and
+// loads the entry points; the event pump turns SDL's queue into calls on one
+// event handler. Main thread only.
+class Application {
+public:
+    struct Parameters {
+        std::uint32_t width = 640;
+        std::uint32_t height = 480;
+        std::uint32_t minimumWidth = 0;
+        std::uint32_t minimumHeight = 0;
+        bool fullscreen = false;
+        bool resizable = true;
+        // Ignored with fullscreen.
+        bool maximized = false;
+        std::string title = "SDL Application";
+        bool joystick = false;
+        bool gameController = false;
+        // Where start-up problems that do not stop the program are written
+        // (not owned, may be null).
+        Log* log = nullptr;
+    };
+
+    // The receiver of the pumped events. Every operation does nothing unless
+    // overridden. Joystick events arrive only when the joystick was asked
+    // for, controller events only when the game controller was.
+    class EventHandler {
+    public:
+        virtual ~EventHandler() = default;
+        virtual void resized(std::int32_t, std::int32_t) {}
+        virtual void redraw() {}
+        virtual void keyDown(const SDL_KeyboardEvent&) {}
+        virtual void keyUp(const SDL_KeyboardEvent&) {}
+        virtual void textInput(const SDL_TextInputEvent&) {}
+        virtual void mouseMotion(const SDL_MouseMotionEvent&) {}
+        virtual void mouseButtonDown(const SDL_MouseButtonEvent&) {}
+        virtual void mouseButtonUp(const SDL_MouseButtonEvent&) {}
+        virtual void mouseWheel(const SDL_MouseWheelEvent&) {}
+        virtual void joystickButtonDown(const SDL_JoyButtonEvent&) {}
+        virtual void joystickButtonUp(const SDL_JoyButtonEvent&) {}
+        virtual void joystickAxisMotion(const SDL_JoyAxisEvent&) {}
+        virtual void joystickBallMotion(const SDL_JoyBallEvent&) {}
+        virtual void joystickHatMotion(const SDL_JoyHatEvent&) {}
+        virtual void controllerAxisMotion(const SDL_ControllerAxisEvent&) {}
+        virtual void controllerButtonDown(const SDL_ControllerButtonEvent&) {}
+        virtual void controllerButtonUp(const SDL_ControllerButtonEvent&) {}
+        virtual void controllerDeviceChanged(const SDL_ControllerDeviceEvent&) {}
+    };
+
+    // Throws SDLException, GLEWException, or SupportException for a context
+    // below OpenGL 3.0. A failed construction has released whatever it had
+    // made (context, window, devices, SDL) before the exception leaves. A
+    // swap interval the driver refuses is logged and construction goes on.
+    explicit Application(const Parameters& parameters);
+    virtual ~Application();
+
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The SDL_Init flags and the window flags the parameters ask for.
+    static std::uint32_t initFlags(const Parameters& parameters);
+    static std::uint32_t windowFlagsFor(const Parameters& parameters);
+
+    // Reports the window size on the first call, then dispatches every queued
+    // event. An exception of a handler leaves at once; later events stay queued.
+    void processEvents();
+    bool isRunning() const { return running_; }
+    // Clears the running flag; nothing sets it again.
+    void quit() { running_ = false; }
+
+    void setEventHandler(EventHandler* handler) { handler_ = handler; }
+    void clearEventHandler() { handler_ = nullptr; }
+
+    void swap();
+    void setFullscreen(bool fullscreen);
+    void setIcon(const Surface& icon);
+    // glViewport (0, 0, width, height), then resized and redraw on the handler.
+    void viewport(std::int32_t width, std::int32_t height);
+    void setWindowSize(std::int32_t width, std::int32_t height);
+    Point<2, int> windowPosition() const;
+    // SDL_ShowCursor with the toggle; returns its non-negative result.
+    int showCursor(int toggle);
+    void enableRelativeMouse();
+    void disableRelativeMouse();
+    // Exposed: redraw. Resized: viewport with the new size, then redraw.
+    void handleWindowEvent(const SDL_WindowEvent& event);
+
+    // The flags the window was created with.
+    std::uint32_t windowFlags() const { return windowFlags_; }
+    SDL_Window* window() const { return window_; }
+
+private:
+    void dispatch(const SDL_Event& event);
+    // Undoes construction in reverse order; safe on a partly built object.
+    void release();
+
+    std::uint32_t windowFlags_ = SDL_WINDOW_OPENGL;
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    EventHandler* handler_ = nullptr;
+    SDL_Joystick* joystick_ = nullptr;
+    SDL_GameController* controller_ = nullptr;
+    bool initialResize_ = true;
+    bool running_ = true;
+    bool sdlStarted_ = false;
+    bool joystickEvents_ = false;
+    bool controllerEvents_ = false;
+};
+
+} // namespace TAVO::IK::SDLGL

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/packages/FSPackage.h"
+#include "sdlgl/Application.h"
+#include "sdlgl/FrameBufferObject.h"
+#include "sdlgl/ProgramBuilder.h"
+#include "sdlgl/Texture.h"
+
+namespace KestruneGLTest {
+
+
+// Fixture of every test that draws: an application with a small window and
+// its context, made for each test and destroyed after it.
+class GLTest : public ::testing::Test {
+public:
+    static constexpr std::uint32_t windowWidth = 160;
+    static constexpr std::uint32_t windowHeight = 120;
+
+    // The parameters SetUp uses; a test may make its own application with them.
+    static TAVO::IK::SDLGL::Application::Parameters parameters();
+    // Fails the test unless an X display is named.
+    static bool haveDisplay();
+
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    TAVO::IK::SDLGL::Application& application() { return *application_; }
+
+    std::unique_ptr<TAVO::IK::SDLGL::Application> application_;
+};
+
+// The source tree's resources, as the program's package interface serves them.
+class Resources {
+public:
+    static const TAVO::FSPackage& package();
+};
+
+// An RGBA8 texture attached to a frame buffer of its size, bound for drawing.
+class RenderTarget {
+public:
+    RenderTarget(std::uint32_t width, std::uint32_t height);
+
+    void bind() const { frameBuffer.bind(); }
+    // The bound read frame buffer's pixels, RGBA, bottom row first.
+    std::vector<std::uint8_t> read() const;
+    // One pixel (x from the left, y from the bottom) of a read.
+    static const std::uint8_t* pixel(const std::vector<std::uint8_t>& pixels, std::uint32_t width, std::uint32_t x,
+                                     std::uint32_t y) {
+        return pixels.data() + (std::size_t(y) * width + x) * 4;
+    }
+    // Writes the pixels as an RGBA PNG file, for looking at what was drawn.
+    void writePNG(const std::string& path) const;
+
+    std::uint32_t width;
+    std::uint32_t height;
+    TAVO::IK::SDLGL::Texture texture;
+    TAVO::IK::SDLGL::FrameBufferObject frameBuffer;
+};
+
+} // namespace KestruneGLTest
