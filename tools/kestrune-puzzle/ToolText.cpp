@@ -48,6 +48,13 @@ void hex(std::string& out, float value) {
     out += digits;
 }
 
+void hex(std::string& out, double value) {
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx",
+                  static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(value)));
+    out += digits;
+}
+
 void point(std::string& out, const TAVO::Point<2, float>& p) {
     out += ' ';
     hex(out, p[0]);

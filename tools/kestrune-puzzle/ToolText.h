@@ -23,6 +23,8 @@ float parseSize(const std::string& text, const char* what);
 
 // The 8 lower-case hexadecimal digits of the value's single-precision bits.
 void hex(std::string& out, float value);
+// The 16 lower-case hexadecimal digits of a double's bits (angles).
+void hex(std::string& out, double value);
 // " X,Y" in hexadecimal bits.
 void point(std::string& out, const TAVO::Point<2, float>& p);
 // The "edge", "points", "piece" and "outline" lines of a puzzle.
