@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "foundation/exceptions/BoundException.h"
 #include "foundation/exceptions/UnexpectedValueException.h"
 #include "foundation/streams/BorrowConstBuffer.h"
 #include "sdlgl/Checks.h"
@@ -82,15 +83,28 @@ std::shared_ptr<const Shape::Mesh> GLShapeShader::makeMesh(const Shape::MeshData
     return std::make_shared<GLMesh>(data, *this, program);
 }
 
-void GLShapeShader::draw(const Shape::Mesh& mesh, const Shape::DrawState& state) {
+const GLShapeShader::GLMesh& GLShapeShader::glMeshOf(const Shape::Mesh& mesh) {
     const auto* glMesh = dynamic_cast<const GLMesh*>(&mesh);
     if (glMesh == nullptr)
         throw TAVO::UnexpectedValueException(TAVO::SourceLocation(), "A mesh of another shader",
                                              "a mesh of this OpenGL shape shader");
-    if (glMesh->indexCount() == 0)
+    return *glMesh;
+}
+
+void GLShapeShader::draw(const Shape::Mesh& mesh, const Shape::DrawState& state) {
+    drawRange(mesh, state, 0, glMeshOf(mesh).indexCount());
+}
+
+void GLShapeShader::drawRange(const Shape::Mesh& mesh, const Shape::DrawState& state, std::uint32_t first,
+                              std::uint32_t count) {
+    const GLMesh& glMesh = glMeshOf(mesh);
+    if (std::uint64_t(first) + count > glMesh.indexCount())
+        throw TAVO::BoundException<unsigned long long>(TAVO::SourceLocation(), std::uint64_t(first) + count,
+                                                       glMesh.indexCount());
+    if (count == 0)
         return;
     const ProgramUniforms& uniforms = programs_[static_cast<int>(state.program)];
-    const VertexArrayObject& array = glMesh->arrayFor(*this, state.program);
+    const VertexArrayObject& array = glMesh.arrayFor(*this, state.program);
     uniforms.program.use();
     if (state.program == Shape::Program::textured && state.texture != nullptr) {
         glActiveTexture(GL_TEXTURE0);
@@ -103,12 +117,16 @@ void GLShapeShader::draw(const Shape::Mesh& mesh, const Shape::DrawState& state)
     uniforms.scale.setVector2(state.scale);
     uniforms.offset.setVector2(state.offset);
     uniforms.color.setVector4(state.color);
+    if (!state.blend) {
+        array.drawRange(first, count);
+        return;
+    }
     glEnable(GL_BLEND);
     TAVO::IK::SDLGL::checkGLError();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     TAVO::IK::SDLGL::checkGLError();
     try {
-        array.draw();
+        array.drawRange(first, count);
     } catch (...) {
         glDisable(GL_BLEND);
         throw;

@@ -24,11 +24,15 @@ public:
     std::shared_ptr<const Shape::Mesh> makeMesh(const Shape::MeshData& data, Shape::Program program) override;
     // A mesh not made by a GLShapeShader throws UnexpectedValueException.
     void draw(const Shape::Mesh& mesh, const Shape::DrawState& state) override;
+    void drawRange(const Shape::Mesh& mesh, const Shape::DrawState& state, std::uint32_t first,
+                   std::uint32_t count) override;
 
     const TAVO::IK::SDLGL::Program& program(Shape::Program program) const;
 
 private:
     class GLMesh;
+
+    static const GLMesh& glMeshOf(const Shape::Mesh& mesh);
 
     struct ProgramUniforms {
         TAVO::IK::SDLGL::Program program;

@@ -51,6 +51,9 @@ public:
         const Texture* texture = nullptr;
         TAVO::Vector<2, float> textureScale;
         TAVO::Vector<2, float> textureOffset;
+        // Whether the draw blends with the source alpha (switched off again
+        // after it); digit text draws opaque without it.
+        bool blend = true;
     };
 
     // A mesh made by a shader, shared by the copies of a shape.
@@ -66,9 +69,15 @@ public:
         // Makes the mesh once; program is the one it is mostly drawn with.
         virtual std::shared_ptr<const Mesh> makeMesh(const MeshData& data, Program program) = 0;
         // Draws the whole mesh with the state's program and uniforms, blending
-        // with the source alpha switched on for the draw and off after it.
-        // With a texture, texture unit 0 holds it; without, unit 0 is left alone.
+        // with the source alpha switched on for the draw and off after it
+        // when the state asks for it. With a texture, texture unit 0 holds
+        // it; without, unit 0 is left alone.
         virtual void draw(const Mesh& mesh, const DrawState& state) = 0;
+        // The same for the triangles of the indices first to first + count
+        // only (a glyph of a font mesh). A range beyond the mesh's indices
+        // throws BoundException.
+        virtual void drawRange(const Mesh& mesh, const DrawState& state, std::uint32_t first,
+                               std::uint32_t count) = 0;
 
     protected:
         ShapeShader() = default;

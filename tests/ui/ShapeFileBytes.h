@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,33 @@ private:
 // A unit square (counter-clockwise) as four points and one contour.
 inline std::vector<std::vector<float>> squarePoints(float x, float y, float s) {
     return {{x, y}, {x + s, y}, {x + s, y + s}, {x, y + s}};
+}
+
+// The bytes with one to four random edits: a bit flipped, a word set to a
+// telling value (0, 1, 2, all bits, the largest int, 65536) or the rest cut
+// off.
+inline std::string damaged(std::string bytes, std::mt19937& random) {
+    const int edits = 1 + int(random() % 4);
+    for (int e = 0; e < edits && !bytes.empty(); ++e) {
+        const std::size_t at = random() % bytes.size();
+        switch (random() % 3) {
+        case 0:
+            bytes[at] = static_cast<char>(bytes[at] ^ (1 << (random() % 8)));
+            break;
+        case 1: {
+            const std::uint32_t values[] = {0u, 1u, 2u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u};
+            const std::uint32_t value = values[random() % std::size(values)];
+            const std::size_t word = (at / 4) * 4;
+            if (word + 4 <= bytes.size())
+                std::memcpy(bytes.data() + word, &value, 4);
+            break;
+        }
+        default:
+            bytes.resize(at);
+            break;
+        }
+    }
+    return bytes;
 }
 
 } // namespace UiTest

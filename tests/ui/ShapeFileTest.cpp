@@ -383,29 +383,7 @@ TEST(ShapeFileHostile, DamagedFilesLoadOrFailCleanly) {
     for (const char* name : {"assets/play.dat", "assets/error.dat", "assets/digits.dat", "assets/title.dat"}) {
         const std::string original = builtIn.entry(name);
         for (int round = 0; round < 400; ++round) {
-            std::string bytes = original;
-            const int edits = 1 + int(random() % 4);
-            for (int e = 0; e < edits; ++e) {
-                const std::size_t at = random() % bytes.size();
-                switch (random() % 3) {
-                case 0:
-                    bytes[at] = static_cast<char>(bytes[at] ^ (1 << (random() % 8)));
-                    break;
-                case 1: {
-                    const std::uint32_t values[] = {0u, 1u, 2u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u};
-                    const std::uint32_t value = values[random() % std::size(values)];
-                    const std::size_t word = (at / 4) * 4;
-                    if (word + 4 <= bytes.size())
-                        std::memcpy(bytes.data() + word, &value, 4);
-                    break;
-                }
-                default:
-                    bytes.resize(at);
-                    break;
-                }
-                if (bytes.empty())
-                    break;
-            }
+            const std::string bytes = damaged(original, random);
             loadAnything(bytes);
         }
     }
