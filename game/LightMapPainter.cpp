@@ -101,7 +101,11 @@ void LightMapPainter::paintSegment(const Point<2, float>& start, const Vector<2,
             }
             const float vx = cx - nx;
             const float vy = cy - ny;
-            const float d = std::sqrt(vx * vx + vy * vy);
+            const float squared = vx * vx + vy * vy;
+            // Six units or more away the code is 255, which changes nothing.
+            if (!(squared < (edgeSize + 1.0f) * (edgeSize + 1.0f)))
+                continue;
+            const float d = std::sqrt(squared);
             const std::uint8_t distance = code(d / (edgeSize + 1.0f));
             // Only a code below a stored one changes the pixel.
             std::uint8_t* p = row + x * 4;

@@ -49,8 +49,8 @@ protected:
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         drawing.drawTable(game.table, 0, pose, carried, wireframe);
-        // Set KESTRUNE_FRAMES to a folder to look at the frames.
-        if (const char* folder = std::getenv("KESTRUNE_FRAMES"); folder != nullptr && name != nullptr)
+        // Set KESTRUNE_DRAWINGS to a folder to look at the frames.
+        if (const char* folder = std::getenv("KESTRUNE_DRAWINGS"); folder != nullptr && name != nullptr)
             target.writePNG(std::string(folder) + "/" + name + ".png");
         return target.read();
     }
