@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+
 #include "sdlgl/Checks.h"
 
 using TAVO::Tuple;
@@ -15,6 +17,18 @@ void FrameTarget::resize(const Tuple<2, unsigned int>& size) {
     if (!antialiasing_)
         return;
     const Tuple<2, unsigned int> doubled(2 * size[0], 2 * size[1]);
+    // A target the driver cannot make: this size is drawn straight into the window.
+    GLint textureLimit = 0;
+    GLint viewportLimit[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewportLimit);
+    TAVO::IK::SDLGL::checkGLError();
+    const std::uint64_t limit = std::uint64_t(std::min({textureLimit, viewportLimit[0], viewportLimit[1]}));
+    if (size[0] > limit / 2 || size[1] > limit / 2) {
+        texture_ = TAVO::IK::SDLGL::Texture();
+        frameBuffer_ = TAVO::IK::SDLGL::FrameBufferObject();
+        return;
+    }
     TAVO::IK::SDLGL::Texture texture;
     texture.uploadRaw(GL_RGBA8, GLsizei(doubled[0]), GLsizei(doubled[1]), GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);

@@ -19,7 +19,8 @@ public:
 
     // The window's new size: a size with a side of 0 is ignored. Sets the
     // window's viewport at once (from the first size reported on) and with
-    // antialiasing makes the target anew at twice the size.
+    // antialiasing makes the target anew at twice the size; a size whose
+    // double the driver cannot make is drawn without antialiasing.
     void resize(const TAVO::Tuple<2, unsigned int>& size);
     // Starts a frame: binds the target (its viewport twice the window) or
     // the window (its viewport), and clears it to opaque black.
@@ -29,8 +30,8 @@ public:
     // pending OpenGL error throws GLException.
     void end();
 
-    // The antialiasing target; not made without antialiasing or before the
-    // first size.
+    // The antialiasing target; not made without antialiasing, before the
+    // first size, or for a size beyond the driver.
     const TAVO::IK::SDLGL::Texture& texture() const { return texture_; }
     const TAVO::IK::SDLGL::FrameBufferObject& frameBuffer() const { return frameBuffer_; }
 

@@ -122,6 +122,9 @@ void PartDrawing::load(const PartMeshSet& meshes, const Puzzle& puzzle, const TA
         if (!(size[i] >= 1.0f))
             size[i] = 1.0f;
 
+    // The table holds the new game already: nothing of the old one may be
+    // drawn for its parts, whatever happens here.
+    clear();
     VertexArrayObject array = buildArray(meshes);
     Texture lightMap;
     if (lighting_ == Lighting::map)

@@ -49,7 +49,7 @@ public:
     // puzzle size below 1 counts as 1. Throws (TextureException for a
     // picture or light map larger than the largest texture, or that cannot
     // be shown; UnexpectedValueException for meshes that do not hold
-    // together) and then keeps what was loaded before.
+    // together) and then draws nothing: the caller fails the game.
     void load(const PartMeshSet& meshes, const Puzzle& puzzle, const TAVO::Tuple<2, float>& puzzleSize,
               const Picture& picture);
     // Forgets the loaded puzzle: nothing is drawn until the next load.

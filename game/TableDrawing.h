@@ -44,7 +44,7 @@ public:
 
     // A puzzle was loaded: the parts' buffers and textures, and the tray
     // background's picture and size. Throws as PartDrawing::load does, and
-    // then keeps the puzzle drawn before.
+    // then draws no parts until the next load.
     void puzzleLoaded(const PartMeshSet& meshes, const Puzzle& puzzle, const TAVO::Tuple<2, float>& puzzleSize,
                       const Picture& picture);
     void partsJoined(const std::vector<unsigned int>& joined, std::uint32_t part) { parts_.partsJoined(joined, part); }

@@ -99,4 +99,13 @@ TEST_F(GLTest, AntialiasedFramesAreBlittedDownIntoTheWindow) {
     frame.texture().bind();
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 80);
+
+    // A window whose double the driver cannot make is drawn without antialiasing.
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    frame.resize(Tuple<2, unsigned int>(std::uint32_t(limit), h));
+    EXPECT_FALSE(frame.frameBuffer().isCreated());
+    frame.begin();
+    EXPECT_EQ(binding(GL_DRAW_FRAMEBUFFER_BINDING), 0);
+    frame.end();
 }

@@ -153,21 +153,21 @@ TEST_F(PartDrawingTest, PicturesOfEveryDecodedFormLoad) {
 }
 
 // A picture or light map larger than the largest texture is a clear error
-// the view turns into a failed game; what was loaded stays drawable.
-TEST_F(PartDrawingTest, TexturesBeyondTheLimitAreRefusedKeepingTheLoadedGame) {
+// the view turns into a failed game; nothing of the game loaded before is
+// drawn for the parts of the new one.
+TEST_F(PartDrawingTest, TexturesBeyondTheLimitAreRefused) {
     Game game(white, 12, false);
     PartDrawing parts(*shaders, Lighting::map);
-    parts.load(game.meshes, *game.puzzle, game.size, game.setup.picture());
-    const auto picture = parts.picture();
-    const auto ranges = parts.ranges();
     const std::uint32_t limit = PictureTexture::sideLimit();
+    parts.load(game.meshes, *game.puzzle, game.size, white);
     EXPECT_THROW(parts.load(game.meshes, *game.puzzle, game.size, flatPicture(limit + 1, 1, 1, 2, 3)),
                  TextureException);
+    EXPECT_FALSE(parts.loaded());
+    EXPECT_TRUE(parts.ranges().empty());
+    parts.load(game.meshes, *game.puzzle, game.size, white);
     EXPECT_THROW(parts.load(game.meshes, *game.puzzle, TAVO::Tuple<2, float>(float(limit) * 2, 10), white),
                  TextureException);
-    EXPECT_EQ(parts.picture(), picture);
-    EXPECT_EQ(parts.ranges().size(), ranges.size());
-    EXPECT_EQ(parts.puzzleSize()[0], game.size[0]);
+    EXPECT_FALSE(parts.loaded());
 }
 
 // A damaged save's puzzle size of 0 counts as 1: no division by zero.
