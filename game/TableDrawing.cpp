@@ -70,7 +70,7 @@ void TableDrawing::drawTray(const Table& table, std::uint32_t trayId, const Tray
 
 void TableDrawing::drawCarriedPart(const Table& table, std::uint32_t part, const Tray::Pose& pose,
                                    const TrayPose& trayPose) {
-    if (!parts_.loaded())
+    if (!parts_.loaded() || table.parts().count(part) == 0)
         return;
     parts_.use();
     parts_.draw(part, camera_.tableToClipMatrix(table.part(part).bounds(), trayPose, pose));
@@ -78,7 +78,8 @@ void TableDrawing::drawCarriedPart(const Table& table, std::uint32_t part, const
 
 void TableDrawing::drawPartIcon(const Table& table, std::uint32_t part, const Point<2, float>& hover, bool onIcon) {
     Matrix3 matrix;
-    if (!parts_.loaded() || !iconTransformation(table.part(part).bounds(), hover, onIcon, camera_.viewport(), matrix))
+    if (!parts_.loaded() || table.parts().count(part) == 0 ||
+        !iconTransformation(table.part(part).bounds(), hover, onIcon, camera_.viewport(), matrix))
         return;
     parts_.use();
     parts_.draw(part, matrix);

@@ -58,7 +58,8 @@ public:
     // left out, bottom to top, with triangle outlines when wireframe is set.
     void drawTray(const Table& table, std::uint32_t tray, const TrayPose& pose, const Tray::Background& background,
                   std::optional<std::uint32_t> leftOut, bool wireframe);
-    // The carried part at its pose on the tray shown at the tray pose.
+    // The carried part at its pose on the tray shown at the tray pose. A
+    // part the table no longer holds is not drawn.
     void drawCarriedPart(const Table& table, std::uint32_t part, const Tray::Pose& pose, const TrayPose& trayPose);
     // The carried part as a small picture centred on the hover position
     // (normalised), over the tray bar.

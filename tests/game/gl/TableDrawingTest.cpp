@@ -212,3 +212,26 @@ TEST_F(TableDrawingTest, PiecesLieOnTheClothOfTheBackgroundColour) {
         EXPECT_NEAR(bare[1], 0.6f * 241, 10);
     }
 }
+
+// Above the menu: the carried part at its drag pose, or over the tray bar as
+// a small picture centred on the pointer; a part the table lost draws nothing.
+TEST_F(TableDrawingTest, TheCarriedPartIsDrawnWhereTheDragHasIt) {
+    Game game(flatPicture(400, 300, 255, 255, 255), 12, false);
+    const std::uint32_t carried = game.table.parts().begin()->first;
+    RenderTarget target(width, height);
+    TableDrawing drawing(camera, *shaders, parameters, log, Lighting::none);
+    drawing.puzzleLoaded(game.meshes, *game.puzzle, game.size, game.setup.picture());
+    pose = wholeTray(game.table);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // The bounds' corner at the table origin, in the free middle of the scatter.
+    drawing.drawCarriedPart(game.table, carried, Tray::Pose(Point<2, float>(0, 0), TAVO::Angle(0.0)), pose);
+    drawing.drawPartIcon(game.table, carried, Point<2, float>(0.8f, 0.8f), true);
+    drawing.drawCarriedPart(game.table, 999, Tray::Pose(), pose);
+    drawing.drawPartIcon(game.table, 999, Point<2, float>(-0.8f, -0.8f), true);
+    const std::vector<std::uint8_t> pixels = target.read();
+    const TAVO::Tuple<2, float> extent = game.table.part(carried).bounds().extent();
+    EXPECT_EQ(colourAt(pixels, Point<2, float>(extent[0] / 2, extent[1] / 2))[0], 255);
+    EXPECT_EQ(RenderTarget::pixel(pixels, width, width * 9 / 10, height * 9 / 10)[0], 255);
+    EXPECT_EQ(RenderTarget::pixel(pixels, width, width / 10, height / 10)[0], 0);
+}
