@@ -205,6 +205,7 @@ public:
     // The held-back tray move's clock.
     void update(float dt);
     void setEventHandler(EventHandler* handler) { handler_ = handler; }
+    EventHandler* eventHandler() const { return handler_; }
 
     const std::vector<std::string>& games() const { return games_; }
     const std::vector<std::string>& trash() const { return trash_; }
