@@ -50,6 +50,11 @@ void GameSelectPanel::GameItemHandler::hoverEntered(std::uint32_t index) { panel
 
 void GameSelectPanel::GameItemHandler::hoverLeft(std::uint32_t) { panel_->hoverGame(none); }
 
+void GameSelectPanel::GameItemHandler::hoverMoved(std::uint32_t index) {
+    if (panel_->hoveredGame() != index)
+        panel_->hoverGame(index);
+}
+
 void GameSelectPanel::TrashItemHandler::pressed(std::uint32_t index) {
     const std::vector<std::string>& trash = shelf_->trash();
     if (index >= trash.size())
@@ -63,6 +68,11 @@ void GameSelectPanel::TrashItemHandler::pressed(std::uint32_t index) {
 void GameSelectPanel::TrashItemHandler::hoverEntered(std::uint32_t index) { panel_->hoverTrash(index); }
 
 void GameSelectPanel::TrashItemHandler::hoverLeft(std::uint32_t) { panel_->hoverTrash(none); }
+
+void GameSelectPanel::TrashItemHandler::hoverMoved(std::uint32_t index) {
+    if (panel_->hoveredTrash() != index)
+        panel_->hoverTrash(index);
+}
 
 // ---- the shelf's updater ----
 

@@ -35,7 +35,9 @@ public:
         virtual void playGame(std::uint32_t index) = 0;
     };
 
-    // Resumes the clicked game unless it is broken; tracks the hover.
+    // Resumes the clicked game unless it is broken; tracks the hover. After
+    // a game left the list, the one that took its place under the pointer
+    // gets the marks with the next motion.
     class GameItemHandler : public ItemSelect::EventHandler {
     public:
         GameItemHandler(GameSelectPanel& panel, GameSelectEventHandler& handler)
@@ -43,19 +45,21 @@ public:
         void pressed(std::uint32_t index) override;
         void hoverEntered(std::uint32_t index) override;
         void hoverLeft(std::uint32_t index) override;
+        void hoverMoved(std::uint32_t index) override;
 
     private:
         GameSelectPanel* panel_;
         GameSelectEventHandler* handler_;
     };
 
-    // Restores the clicked game; tracks the hover.
+    // Restores the clicked game; tracks the hover as the game items do.
     class TrashItemHandler : public ItemSelect::EventHandler {
     public:
         TrashItemHandler(GameSelectPanel& panel, Shelf& shelf) : panel_(&panel), shelf_(&shelf) {}
         void pressed(std::uint32_t index) override;
         void hoverEntered(std::uint32_t index) override;
         void hoverLeft(std::uint32_t index) override;
+        void hoverMoved(std::uint32_t index) override;
 
     private:
         GameSelectPanel* panel_;
