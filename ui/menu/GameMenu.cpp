@@ -188,7 +188,8 @@ void GameMenu::setup(Shape::ShapeShader& shader, const TAVO::Package& package,
     Switch* barSwitch = nullptr;
     TrayBar* bar = nullptr;
     std::uint32_t barShown = 0, barHidden = 0;
-    if (configuration.get("developer_mode") == "true") {
+    // Developer mode only when the key is there and exactly "true".
+    if (configuration.has("developer_mode") && TAVO::isParameterTrue(configuration, "developer_mode")) {
         auto arrowButton = [&](const char* name, void (GameMenu::*action)()) {
             auto face = std::make_unique<Panel>(TAVO::Tuple<2, float>(48.0f, 48.0f), false);
             face->add(std::make_unique<Shape>(shader, builder.loadShape(name), TAVO::Tuple<2, float>(32.0f, 32.0f),
@@ -562,8 +563,11 @@ void GameMenu::pictureFailed(std::uint64_t request, std::uint32_t index, const s
     std::uint32_t at = index;
     if (gallery.find(path, at))
         gallery.remove(at);
-    if (request == pictureRequest_ && picturePanel_ != nullptr)
+    // The overlay closes as a cancel closes it: the request is over.
+    if (request == pictureRequest_ && picturePanel_ != nullptr) {
+        ++pictureRequest_;
         picturePanel_->closeOverlay();
+    }
 }
 
 void GameMenu::piecesChanged(float position) {

@@ -150,10 +150,14 @@ public:
     float phase() const { return phase_; }
     std::uint64_t pictureRequest() const { return pictureRequest_; }
 
-private:
-    // The notifier's two outcomes.
+    // The two outcomes of the load of request number `request` of gallery
+    // entry `index`. Only the latest request's result shows; a picture that
+    // cannot be uploaded counts as failed (and is logged); a failed picture
+    // leaves the gallery wherever its entry is now.
     void pictureLoaded(std::uint64_t request, std::uint32_t index, const std::string& path, const Picture& picture);
     void pictureFailed(std::uint64_t request, std::uint32_t index, const std::string& path);
+
+private:
     void showPage(Page page);
     void log(const std::string& text) const;
 

@@ -2,6 +2,7 @@
 // notifications that may disagree with it, drags over it and clicks on it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,8 @@ TEST(TrayBar, IconsHangUnderTheHeaderInTrayOrder) {
     EXPECT_NEAR(b.bar.size()[0], 112.4f, 1e-4f);
     EXPECT_EQ(b.bar.size()[1], 700.0f);
     EXPECT_NEAR(b.bar.icons()[0]->size()[0], 110.0f, 1e-4f);
+    // The header keeps its own size: it is a button, not a cover of the bar.
+    EXPECT_EQ(std::count(b.calls.begin(), b.calls.end(), "header geometry"), 0);
     // Every new icon waits for its picture.
     for (std::uint32_t tray : {5u, 2u, 9u})
         EXPECT_TRUE(b.bar.dirty(tray));

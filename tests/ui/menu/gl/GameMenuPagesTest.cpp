@@ -105,6 +105,12 @@ TEST_F(MenuDrive, TableOptionsAppendOneRecordPerClick) {
     EXPECT_EQ(menu->patternControl()->selectedIndex(), 1u);
     EXPECT_EQ(menu->colorControl()->selectedIndex(), 0u);
     const std::uint32_t start = tableEntrySize(game);
+    // Outside developer mode there is no tray bar; tray notifications do nothing.
+    EXPECT_EQ(menu->trayBar(), nullptr);
+    menu->addTray(3);
+    menu->invalidateTrayThumbnail(0);
+    menu->highlightTray(0);
+    menu->removeTray(0);
 
     EXPECT_FALSE(click(at(0.6f, 0.4f)));
     key(Component::escapeKey);

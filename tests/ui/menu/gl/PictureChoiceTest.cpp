@@ -97,6 +97,28 @@ TEST_F(PictureChoice, GreyPicturesAreShown) {
     EXPECT_FALSE(log.has("Unable to show"));
 }
 
+// A picture no texture takes (here one of five channels) is a failed load:
+// logged, out of the gallery, the overlay closed, the set-up unchanged.
+TEST_F(PictureChoice, APictureThatCannotBeUploadedIsAFailedLoad) {
+    writePicture("a.png", 40, 30, 3);
+    writePicture("b.png", 40, 30, 3, 1);
+    build();
+    toPictures();
+    click(item(pictures().list(), 1));
+    Picture odd;
+    odd.metadata() = TAVO::Migration::ImageMetadata(2, 2, 5, 40);
+    odd.buffer().setSize(20);
+    menu->pictureLoaded(menu->pictureRequest(), 1, picture("b.png"), odd);
+    EXPECT_TRUE(log.has("Unable to show the picture " + picture("b.png")));
+    EXPECT_FALSE(pictures().overlayShown());
+    EXPECT_EQ(galleryPaths(), std::vector<std::string>{picture("a.png")});
+    EXPECT_EQ(workspace->menuSetup().pictureName(), "");
+    // The real result, now stale, changes nothing.
+    drainLoads();
+    EXPECT_FALSE(pictures().overlayShown());
+    EXPECT_EQ(workspace->menuSetup().pictureName(), "");
+}
+
 // A load that was cancelled or superseded no longer drives the page: the
 // latest choice is the one shown and the one the set-up keeps.
 TEST_F(PictureChoice, OnlyTheLatestChoiceIsShown) {
