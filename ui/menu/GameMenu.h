@@ -53,7 +53,7 @@ public:
         std::string path_;
     };
 
-    // The tray bar's pattern choices, in order.
+    // The choices of the table options: patterns, previews and preset colours.
     static constexpr std::uint32_t patternCount = 4;
     static constexpr std::uint32_t previewCount = 3;
     static constexpr std::uint32_t colorCount = 5;
