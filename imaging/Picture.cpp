@@ -43,3 +43,30 @@ void Picture::paste(const Point<2, unsigned int>& position, const Picture& sourc
     for (unsigned c = 0; c < target.channels(); c += step == 0 ? 1 : step)
         TAVO::paste(into, Tuple<3, int>(int(c), int(position[0]), int(position[1])), from);
 }
+
+Picture Picture::rgb() const {
+    if (!content_)
+        return *this;
+    const ImageMetadata& from = content_->metadata;
+    const std::uint32_t channels = from.channels();
+    if (channels == 3 || channels == 0)
+        return *this;
+    const std::uint64_t pixels = std::uint64_t(from.width()) * from.height();
+    if (std::uint64_t(content_->buffer.size()) < pixels * channels)
+        return *this; // not what it claims: let paste report it
+    Picture converted;
+    converted.metadata() = ImageMetadata(from.width(), from.height(), 3, 24);
+    converted.buffer().setSize(std::uint32_t(pixels * 3));
+    const std::uint8_t* in = content_->buffer.data();
+    std::uint8_t* out = converted.buffer().data();
+    for (std::uint64_t p = 0; p < pixels; ++p, in += channels, out += 3) {
+        if (channels < 3) {
+            out[0] = out[1] = out[2] = in[0];
+        } else {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+        }
+    }
+    return converted;
+}

@@ -35,6 +35,12 @@ public:
     // Replaces the content by new empty content (other copies keep the old one).
     void clear() { content_ = std::make_shared<Content>(); }
 
+    // This picture as 8-bit RGB, so that it can go into a 3-channel atlas
+    // page: grey is replicated, alpha dropped. A picture of 3 channels, one
+    // without content, or one whose buffer is shorter than it claims is
+    // returned as it is (shared).
+    Picture rgb() const;
+
     // Copies the source with its first sample at position. A grey source fills
     // every channel of a colour picture: the source goes to channel c for c =
     // 0, s, 2s, ... below this picture's channel count, s being the source's.

@@ -5,42 +5,9 @@
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/files/FileIterationException.h"
 #include "foundation/files/NativeFileIterator.h"
-#include "imaging/ImageLayout.h"
 
 using namespace TAVO;
-using TAVO::Migration::ImageLayout;
 using TAVO::Migration::ImageMetadata;
-
-namespace {
-
-// The thumbnail as 8-bit RGB, so that it fits the 3-channel atlas page: grey
-// is replicated, alpha dropped.
-Picture asRGB(const Picture& thumbnail) {
-    const ImageMetadata& metadata = thumbnail.metadata();
-    const std::uint32_t channels = metadata.channels();
-    if (channels == 3 || channels == 0)
-        return thumbnail;
-    Picture rgb;
-    rgb.metadata() = ImageMetadata(metadata.width(), metadata.height(), 3, 24);
-    const std::uint64_t pixels = std::uint64_t(metadata.width()) * metadata.height();
-    if (std::uint64_t(thumbnail.buffer().size()) < pixels * channels)
-        return thumbnail; // not what it claims: let paste report it
-    rgb.buffer().setSize(std::uint32_t(pixels * 3));
-    const std::uint8_t* from = thumbnail.buffer().data();
-    std::uint8_t* to = rgb.buffer().data();
-    for (std::uint64_t p = 0; p < pixels; ++p, from += channels, to += 3) {
-        if (channels < 3) {
-            to[0] = to[1] = to[2] = from[0];
-        } else {
-            to[0] = from[0];
-            to[1] = from[1];
-            to[2] = from[2];
-        }
-    }
-    return rgb;
-}
-
-} // namespace
 
 void PictureGallery::ThumbLoadNotifer::loaded(const std::string&, const Picture& picture) {
     if (gallery_.find(path_, index_))
@@ -110,7 +77,7 @@ void PictureGallery::setThumbnail(std::uint32_t index, const Picture& picture) {
     entries_[index].tile = tile;
     while (pages_.size() <= atlas_.page(tile))
         pages_.push_back(Picture(atlas_.pageSize()));
-    pages_[atlas_.page(tile)].paste(atlas_.tileRegion(tile).origin(), asRGB(picture));
+    pages_[atlas_.page(tile)].paste(atlas_.tileRegion(tile).origin(), picture.rgb());
     if (handler_)
         handler_->thumbnailReady(index);
 }

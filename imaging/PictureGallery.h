@@ -54,6 +54,7 @@ public:
 
     // Not owned; null for none.
     void setEventHandler(EventHandler* handler) { handler_ = handler; }
+    EventHandler* eventHandler() const { return handler_; }
     // Adds every file of the folder, in name order; sub-folders are skipped.
     // A folder that cannot be listed adds nothing.
     void setDirectory(const std::string& path);

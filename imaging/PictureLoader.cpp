@@ -5,6 +5,7 @@
 
 #include "foundation/exceptions/ExceptionLogger.h"
 #include "foundation/exceptions/UnexpectedValueException.h"
+#include "foundation/platform/NativeFileStatus.h"
 #include "foundation/streams/CppInStream.h"
 #include "imaging/Factory.h"
 #include "imaging/ImageLayout.h"
@@ -78,6 +79,9 @@ bool PictureLoader::loadPicture(const std::string& path, Picture& picture, std::
     picture.clear();
     std::unique_ptr<DataImporter> importer(Factory().importer(path));
     if (!importer)
+        return false;
+    // A named pipe or a device would block the loading thread or never end.
+    if (!NativeFileStatus::isRegularFile(path))
         return false;
     if (auto* jpeg = dynamic_cast<JPEGImporter*>(importer.get()))
         jpeg->setEighthScale(side != 0);

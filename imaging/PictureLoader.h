@@ -55,8 +55,10 @@ public:
     // Loads the file into the picture, whose content is replaced. The codec is
     // chosen by the file's extension. False when there is none, the file
     // cannot be opened or the import fails (the failure is written to the
-    // log). A side other than 0 lets a JPEG be decoded at an eighth of its
-    // size. Pictures with 16-bit samples are reduced to their high bytes.
+    // log); also when the path names no regular file (a named pipe or a
+    // device is never opened). A side other than 0 lets a JPEG be decoded at
+    // an eighth of its size. Pictures with 16-bit samples are reduced to
+    // their high bytes.
     bool loadPicture(const std::string& path, Picture& picture, std::uint32_t side = 0);
     // loadPicture and, when it succeeds, scalePicture.
     bool loadPictureScaled(const std::string& path, std::uint32_t side, Picture& picture);

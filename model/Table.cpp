@@ -299,12 +299,16 @@ std::uint32_t Table::joinParts(std::uint32_t trayId, std::uint32_t partId, const
 }
 
 void Table::update(float dt) {
+    for (auto& entry : trays_)
+        entry.second.update(dt);
+    removeEmptyTrays();
+}
+
+void Table::removeEmptyTrays() {
     std::vector<std::uint32_t> empty;
-    for (auto& [id, tray] : trays_) {
-        tray.update(dt);
+    for (const auto& [id, tray] : trays_)
         if (tray.isEmpty())
             empty.push_back(id);
-    }
     for (std::uint32_t id : empty) {
         if (trays_.size() < 2)
             break;

@@ -196,8 +196,12 @@ public:
     // nothing when a check fails.
     std::uint32_t joinParts(std::uint32_t tray, std::uint32_t part, const Pose& pose,
                             const std::vector<unsigned int>& parts);
-    // The per-step tick: tray animations, then empty trays are erased (never the last one).
+    // The per-step tick: tray animations, then removeEmptyTrays.
     void update(float dt);
+    // Erases the empty trays in ascending id order while another tray is
+    // left, telling the handler first. A replayed journal calls it after
+    // every record, as live play gets it from the next tick.
+    void removeEmptyTrays();
 
     // Edit operations: each fills the last action and returns it.
     TypedAction& dropPart(std::uint32_t tray, std::uint32_t part, const Pose& pose);

@@ -21,6 +21,7 @@ void Worker::add(std::unique_ptr<Job> job) {
     if (!job)
         throw UninitializedException(SourceLocation(), "job");
     std::shared_ptr<Job> shared(std::move(job));
+    unfinished_.fetch_add(1);
     {
         Mutex::Guard guard(pendingMutex_);
         pending_.push_back(std::move(shared));
@@ -38,6 +39,7 @@ void Worker::poll() {
             entry = std::move(finished_.front());
             finished_.pop_front();
         }
+        unfinished_.fetch_sub(1);
         if (entry.success)
             entry.job->done();
         else
@@ -45,19 +47,41 @@ void Worker::poll() {
     }
 }
 
+std::shared_ptr<Worker::Job> Worker::next() {
+    Mutex::Guard guard(pendingMutex_);
+    if (pending_.empty())
+        return nullptr;
+    std::shared_ptr<Job> job = std::move(pending_.front());
+    pending_.pop_front();
+    return job;
+}
+
+void Worker::stopDraining() {
+    draining_.store(true);
+    try {
+        stop();
+    } catch (...) {
+        draining_.store(false);
+        throw;
+    }
+    draining_.store(false);
+}
+
 void Worker::run() {
-    while (running_.load()) {
-        std::shared_ptr<Job> job;
-        {
-            Mutex::Guard guard(pendingMutex_);
-            if (!pending_.empty()) {
-                job = std::move(pending_.front());
-                pending_.pop_front();
-            }
-        }
+    // A plain stop leaves what is queued for a later start; a draining stop
+    // ends only once the queue is empty.
+    while (running_.load() || draining_.load()) {
+        std::shared_ptr<Job> job = next();
         if (!job) {
+            if (!running_.load())
+                break;
             jobSemaphore_.acquire();
             continue;
+        }
+        if (!running_.load() && !draining_.load()) {
+            Mutex::Guard guard(pendingMutex_);
+            pending_.push_front(std::move(job));
+            break;
         }
         bool success = false;
         try {

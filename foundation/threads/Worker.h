@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <deque>
 #include <memory>
 
@@ -36,6 +38,12 @@ public:
     // Delivers every finished job through done or failed, in order. An
     // exception from done or failed leaves poll; later entries stay queued.
     void poll();
+    // Lets every job queued so far (and every job those add while they run)
+    // run to its end, then stops as stop does. Their done or failed steps wait
+    // for the next poll. Called on the worker's own thread it stops as stop.
+    void stopDraining();
+    // Jobs added and not yet handed to done or failed by poll.
+    std::uint64_t unfinished() const { return unfinished_.load(); }
 
     void run() override;
     // Wakes the worker loop once.
@@ -47,7 +55,12 @@ private:
         bool success;
     };
 
+    // Pops the next pending job, or null.
+    std::shared_ptr<Job> next();
+
     Semaphore jobSemaphore_;
+    std::atomic<bool> draining_{false};
+    std::atomic<std::uint64_t> unfinished_{0};
     Mutex pendingMutex_;
     std::deque<std::shared_ptr<Job>> pending_;
     Mutex finishedMutex_;

@@ -66,6 +66,19 @@ std::unique_ptr<Shape> MenuBuilder::rectangleWithAlpha(const TAVO::Tuple<2, floa
     return shape;
 }
 
+std::unique_ptr<Shape> MenuBuilder::texturedSquare(Shape::ShapeShader& shader, const TAVO::Tuple<2, float>& size,
+                                                   const TAVO::Color& color, std::shared_ptr<Shape::Texture> texture,
+                                                   const TAVO::Hyperrectangle<2, float>& region) {
+    Polygon square;
+    square.insertRectangle(unitRectangle);
+    if (!texture) {
+        auto shape = std::make_unique<Shape>(shader, square, unitRectangle, size, color, true);
+        shape->setTextureRegion(region);
+        return shape;
+    }
+    return std::make_unique<Shape>(shader, square, unitRectangle, size, color, std::move(texture), region);
+}
+
 std::unique_ptr<SharedComponent> MenuBuilder::busyIndicator() {
     return std::make_unique<SharedComponent>(busyIndicator_->shared());
 }

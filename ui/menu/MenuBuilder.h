@@ -37,6 +37,11 @@ public:
     // The unit square stretched to the size, in the colour.
     std::unique_ptr<Shape> rectangle(const TAVO::Tuple<2, float>& size, const TAVO::Color& color);
     std::unique_ptr<Shape> rectangleWithAlpha(const TAVO::Tuple<2, float>& size, const TAVO::Color& color, float alpha);
+    // The unit square stretched to the size, in the colour, showing the
+    // region (texture coordinates) of the texture, which may be empty.
+    static std::unique_ptr<Shape> texturedSquare(Shape::ShapeShader& shader, const TAVO::Tuple<2, float>& size,
+                                                 const TAVO::Color& color, std::shared_ptr<Shape::Texture> texture,
+                                                 const TAVO::Hyperrectangle<2, float>& region);
     std::unique_ptr<SharedComponent> busyIndicator();
     // An item of the style's item size: the outer rounded square, the inner
     // one (2 margins narrower, 3 lower) raised by half a margin, and the

@@ -381,3 +381,72 @@ TEST(RunnableSleep, SleepsAtLeastTheDuration) {
     Runnable::sleep(Duration(5));
     EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(5));
 }
+
+// A job that queues one more job from its own run, as saves queued by a
+// running job would be.
+class ChainJob : public Worker::Job {
+public:
+    ChainJob(Worker& worker, std::atomic<int>& ran, int& done) : worker_(worker), ran_(ran), done_(done) {}
+    void run() override {
+        ran_.fetch_add(1);
+        worker_.add(std::make_unique<CountJob>(ran_, done_));
+    }
+    void done() override { ++done_; }
+    void failed() override {}
+
+private:
+    Worker& worker_;
+    std::atomic<int>& ran_;
+    int& done_;
+};
+
+TEST(WorkerDraining, RunsEveryQueuedJobBeforeStopping) {
+    std::atomic<bool> started{false}, open{false};
+    std::atomic<int> delivered{0}, ran{0};
+    int done = 0;
+    Worker worker;
+    worker.add(std::make_unique<GateJob>(started, open, delivered));
+    for (int i = 0; i < 200; ++i)
+        worker.add(std::make_unique<CountJob>(ran, done));
+    worker.add(std::make_unique<ChainJob>(worker, ran, done));
+    worker.start();
+    while (!started.load())
+        std::this_thread::yield();
+    // The stop request arrives while the queue is still full.
+    std::thread stopper([&] { worker.stopDraining(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    open.store(true);
+    stopper.join();
+    EXPECT_FALSE(worker.started());
+    EXPECT_EQ(ran.load(), 202);
+    EXPECT_EQ(worker.unfinished(), 203u);
+    worker.poll();
+    EXPECT_EQ(done, 202);
+    EXPECT_EQ(delivered.load(), 1);
+    EXPECT_EQ(worker.unfinished(), 0u);
+}
+
+TEST(WorkerDraining, APlainStopStillLeavesQueuedJobsForALaterStart) {
+    std::atomic<bool> started{false}, open{false};
+    std::atomic<int> delivered{0}, ran{0};
+    int done = 0;
+    Worker worker;
+    worker.add(std::make_unique<GateJob>(started, open, delivered));
+    for (int i = 0; i < 50; ++i)
+        worker.add(std::make_unique<CountJob>(ran, done));
+    worker.start();
+    while (!started.load())
+        std::this_thread::yield();
+    std::thread stopper([&] { worker.stop(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    open.store(true);
+    stopper.join();
+    EXPECT_EQ(ran.load(), 0);
+    // What stayed queued drains on the next start.
+    worker.start();
+    worker.stopDraining();
+    worker.poll();
+    EXPECT_EQ(ran.load(), 50);
+    EXPECT_EQ(done, 50);
+    EXPECT_EQ(worker.unfinished(), 0u);
+}

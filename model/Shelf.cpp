@@ -1,0 +1,785 @@
+#include "model/Shelf.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "foundation/exceptions/BoundException.h"
+#include "foundation/exceptions/NotFoundException.h"
+#include "foundation/platform/NativeFile.h"
+#include "foundation/platform/NativeFileMove.h"
+#include "foundation/serialization/Serializer.h"
+#include "foundation/streams/BufferStream.h"
+#include "foundation/streams/StreamException.h"
+#include "foundation/threads/Log.h"
+#include "model/Puzzle.h"
+#include "model/SavedGames.h"
+#include "model/Setup.h"
+#include "model/Workspace.h"
+
+const char* const Shelf::damagedSuffix = ".damaged";
+
+namespace {
+
+std::uint32_t indexOf(const std::vector<std::string>& list, const std::string& id) {
+    return std::uint32_t(std::find(list.begin(), list.end(), id) - list.begin());
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& id) {
+    return std::find(list.begin(), list.end(), id) != list.end();
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void appendRecord(TAVO::IncrementalBuffer& bytes, const Table::TypedAction& action) {
+    TAVO::BufferStream stream(bytes);
+    stream.seek(bytes.size());
+    TAVO::Serialization::serialize(action, stream);
+}
+
+} // namespace
+
+// ---- save jobs ----
+
+Shelf::SaveBufferJob::SaveBufferJob(Shelf& shelf, Kind kind, std::string game, std::string entry, bool append)
+    : shelf_(shelf), kind_(kind), game_(std::move(game)), entry_(std::move(entry)), append_(append),
+      sequence_(++shelf.sequence_) {}
+
+void Shelf::SaveBufferJob::run() {
+    const bool table = kind_ == Kind::snapshot || kind_ == Kind::action;
+    try {
+        TAVO::Archive* archive = shelf_.archive();
+        if (archive == nullptr)
+            throw TAVO::StreamException(TAVO::SourceLocation(), "The saved games file is not open. ");
+        if (kind_ == Kind::action && shelf_.journalGaps_.count(game_) != 0)
+            throw TAVO::StreamException(TAVO::SourceLocation(),
+                                        "An earlier write of " + entry_ + " failed: nothing is appended to it "
+                                        "until its next snapshot. ");
+        std::unique_ptr<TAVO::Package::Writer> writer =
+            append_ ? archive->openAppender(entry_) : archive->openWriter(entry_);
+        if (!writer) {
+            shelf_.log("Unable to write entry " + entry_ + ". Data could not be saved.");
+            throw TAVO::StreamException(TAVO::SourceLocation(), "No writer for " + entry_ + ". ");
+        }
+        const TAVO::Buffer& bytes = bytes_;
+        writer->stream().write(bytes.data(), bytes_.size());
+        // Commits here, so that a failure is seen and not swallowed when the
+        // writer is released.
+        writer->stream().flush();
+        writer.reset();
+        if (table && !append_)
+            shelf_.journalGaps_.erase(game_);
+        compactionWanted_ = shelf_.maintenanceAllowed_ && !archive->statistics().isCompactEnough();
+    } catch (...) {
+        if (table)
+            shelf_.journalGaps_.insert(game_);
+        throw;
+    }
+}
+
+void Shelf::SaveBufferJob::done() {
+    shelf_.saveFinished(*this, true);
+    if (compactionWanted_ && !shelf_.closing())
+        shelf_.queueCompaction();
+}
+
+void Shelf::SaveBufferJob::failed() {
+    shelf_.log("Failed to save data to " + entry_ + ".");
+    shelf_.saveFinished(*this, false);
+}
+
+Shelf::SaveIndexJob::SaveIndexJob(Shelf& shelf) : SaveBufferJob(shelf, Kind::index, "", SavedGames::indexEntry, false) {
+    SavedGames::Index index;
+    index.idCounter = shelf.idCounter_;
+    index.games = shelf.games_;
+    index.trash = shelf.trash_;
+    SavedGames::write(index, bytes());
+}
+
+Shelf::SaveGameSetupJob::SaveGameSetupJob(Shelf& shelf, const std::string& game, const Setup& setup)
+    : SaveBufferJob(shelf, Kind::setup, game, SavedGames::setupEntry(game), false) {
+    SavedGames::write(setup, bytes());
+}
+
+Shelf::SaveGameTableJob::SaveGameTableJob(Shelf& shelf, const std::string& game, const Table& table)
+    : SaveBufferJob(shelf, Kind::snapshot, game, SavedGames::tableEntry(game), false) {
+    SavedGames::write(table, bytes());
+}
+
+Shelf::SaveGameActionJob::SaveGameActionJob(Shelf& shelf, const std::string& game, const TAVO::Buffer& pending,
+                                            const Table::TypedAction* action)
+    : SaveBufferJob(shelf, Kind::action, game, SavedGames::tableEntry(game), true) {
+    TAVO::IncrementalBuffer& out = bytes();
+    out = pending;
+    if (action != nullptr)
+        appendRecord(out, *action);
+}
+
+// ---- loading a game ----
+
+Shelf::LoadGameJob::LoadGameJob(Shelf& shelf, std::string game, PictureLoader& loader)
+    : shelf_(shelf), game_(std::move(game)), loader_(loader) {}
+
+Shelf::LoadGameJob::~LoadGameJob() {
+    // The table refers to the puzzle: it goes first.
+    table_.reset();
+    puzzle_.reset();
+}
+
+void Shelf::LoadGameJob::run() {
+    if (shelf_.closing()) {
+        skipped_ = true;
+        return;
+    }
+    TAVO::Archive* archive = shelf_.archive();
+    if (archive == nullptr) {
+        shelf_.log("The saved games file is not open.");
+        failed_ = true;
+        return;
+    }
+    TAVO::Log& log = *shelf_.log_;
+    setup_ = std::make_unique<Setup>();
+    table_ = std::make_unique<Table>();
+    TAVO::IncrementalBuffer bytes;
+    if (!SavedGames::readEntry(*archive, SavedGames::setupEntry(game_), SavedGames::maximumSetupBytes, bytes)) {
+        shelf_.log("Game " + game_ + " setup not found.");
+        failed_ = true;
+        return;
+    }
+    SavedGames::readSetup(bytes, *setup_, log);
+    const std::string name = setup_->pictureName();
+    Picture picture;
+    if (!loader_.loadPicture(name, picture)) {
+        shelf_.log("Unable to load picture " + name + " for game " + game_ + ".");
+        failed_ = true;
+        return;
+    }
+    setup_->setPicture(name, picture);
+    puzzle_ = setup_->generate();
+    if (!SavedGames::readEntry(*archive, SavedGames::tableEntry(game_), SavedGames::maximumTableBytes, bytes)) {
+        failed_ = true;
+        shelf_.log("Game " + game_ + " progress not found.");
+        return;
+    }
+    replayed_ = SavedGames::readTable(bytes, *puzzle_, *table_, log);
+    meshes_.build(*puzzle_, *table_, shelf_.workspace_->lighting());
+    // The table now is what the file holds: appending to it is sound again.
+    shelf_.journalGaps_.erase(game_);
+}
+
+void Shelf::LoadGameJob::done() {
+    if (skipped_ || shelf_.closing())
+        return;
+    if (failed_) {
+        failed();
+        return;
+    }
+    // A load overtaken by another choice of game installs nothing.
+    if (game_ != shelf_.currentGame_)
+        return;
+    shelf_.releaseTable();
+    shelf_.installedGame_ = game_;
+    shelf_.appendsSinceSnapshot_ = replayed_;
+    shelf_.clearPending();
+    SaveState& state = shelf_.saveStates_[game_];
+    state.confirmed = shelf_.sequence_;
+    state.gap = false;
+    state.snapshotDue = false;
+    shelf_.workspace_->installGame(std::move(setup_), std::move(puzzle_), std::move(table_), meshes_);
+}
+
+void Shelf::LoadGameJob::failed() {
+    if (skipped_ || shelf_.closing())
+        return;
+    shelf_.log("Unable to load game " + game_ + ".");
+    const auto found = shelf_.descriptions_.find(game_);
+    if (found != shelf_.descriptions_.end()) {
+        found->second.broken = true;
+        shelf_.notifyChanged(game_);
+    }
+    if (game_ == shelf_.currentGame_)
+        shelf_.workspace_->notifyFailed();
+}
+
+// ---- thumbnails ----
+
+Shelf::LoadThumbnailJob::LoadThumbnailJob(Shelf& shelf, std::string game, PictureLoader& loader)
+    : shelf_(shelf), game_(std::move(game)), loader_(loader) {}
+
+void Shelf::LoadThumbnailJob::run() {
+    if (shelf_.closing()) {
+        skipped_ = true;
+        return;
+    }
+    TAVO::Archive* archive = shelf_.archive();
+    if (archive == nullptr)
+        return;
+    TAVO::IncrementalBuffer bytes;
+    if (!SavedGames::readEntry(*archive, SavedGames::setupEntry(game_), SavedGames::maximumSetupBytes, bytes)) {
+        shelf_.log("Game " + game_ + " setup needed for thumbnail not found.");
+        failed_ = true;
+        return;
+    }
+    Setup setup;
+    SavedGames::readSetup(bytes, setup, *shelf_.log_);
+    if (!loader_.loadPictureScaled(setup.pictureName(), PictureLoader::thumbnailSide, thumbnail_)) {
+        shelf_.log("Unable to load picture " + setup.pictureName() + " for game " + game_ + " thumbnail.");
+        thumbnail_ = Picture();
+        failed_ = true;
+    }
+}
+
+void Shelf::LoadThumbnailJob::done() {
+    if (skipped_ || shelf_.closing())
+        return;
+    // A game disposed of meanwhile gets no description again.
+    if (!contains(shelf_.games_, game_) && !contains(shelf_.trash_, game_))
+        return;
+    Description& description = shelf_.descriptions_[game_];
+    description.broken = failed_;
+    description.thumbnailReady = thumbnail_.hasPixels();
+    if (description.thumbnailReady) {
+        TileAtlas& atlas = shelf_.thumbnailAtlas_;
+        try {
+            const std::uint32_t tile = atlas.allocate();
+            description.tile = tile;
+            while (shelf_.thumbnailPages_.size() <= atlas.page(tile))
+                shelf_.thumbnailPages_.push_back(Picture(atlas.pageSize()));
+            // The page has three channels: grey and alpha pictures are converted first.
+            shelf_.thumbnailPages_[atlas.page(tile)].paste(atlas.tileRegion(tile).origin(), thumbnail_.rgb());
+        } catch (const TAVO::Exception&) {
+            shelf_.log("Load thumnail for game " + game_ + " failed.");
+            description.broken = true;
+            description.thumbnailReady = false;
+        }
+    }
+    shelf_.notifyChanged(game_);
+}
+
+void Shelf::LoadThumbnailJob::failed() {
+    if (skipped_ || shelf_.closing())
+        return;
+    shelf_.log("Load thumnail for game " + game_ + " failed.");
+    if (!contains(shelf_.games_, game_) && !contains(shelf_.trash_, game_))
+        return;
+    Description& description = shelf_.descriptions_[game_];
+    description.broken = true;
+    description.thumbnailReady = false;
+    shelf_.notifyChanged(game_);
+}
+
+// ---- disposal and compaction ----
+
+Shelf::DisposeGamesJob::DisposeGamesJob(Shelf& shelf, std::vector<std::string> games)
+    : shelf_(shelf), games_(std::move(games)) {}
+
+void Shelf::DisposeGamesJob::run() {
+    TAVO::Archive* archive = shelf_.archive();
+    if (archive == nullptr)
+        return;
+    // An entry already gone (the game was half saved) is passed over.
+    for (const std::string& id : games_)
+        for (const std::string& entry : {SavedGames::tableEntry(id), SavedGames::setupEntry(id)})
+            if (archive->exists(entry))
+                archive->remove(entry);
+    compactionWanted_ = shelf_.maintenanceAllowed_ && !archive->statistics().isCompactEnough();
+}
+
+void Shelf::DisposeGamesJob::done() {
+    if (compactionWanted_ && !shelf_.closing())
+        shelf_.queueCompaction();
+}
+
+Shelf::CompactJob::CompactJob(Shelf& shelf, std::set<std::string> games) : shelf_(shelf), games_(std::move(games)) {}
+
+void Shelf::CompactJob::run() {
+    if (!shelf_.maintenanceAllowed_ || shelf_.closing())
+        return;
+    TAVO::Archive* archive = shelf_.archive();
+    if (archive == nullptr || archive->statistics().isCompactEnough())
+        return;
+    std::vector<std::string> unused;
+    for (auto names = archive->iterateShared(); names->valid(); names->advance()) {
+        const std::string name = names->current();
+        const std::string id = SavedGames::gameOf(name);
+        if (name != SavedGames::indexEntry && !id.empty() && games_.count(id) == 0)
+            unused.push_back(name);
+    }
+    for (const std::string& name : unused)
+        archive->remove(name);
+    bool compacted = false;
+    std::string error;
+    try {
+        compacted = shelf_.archive_->compact();
+        error = shelf_.archive_->error();
+    } catch (const TAVO::Exception& e) {
+        // The copy could not be written (a full disk): the file stays as it was.
+        error = e.message();
+    }
+    if (!compacted) {
+        shelf_.maintenanceAllowed_ = false;
+        shelf_.log("Compactation failed: " + error);
+    }
+    if (!shelf_.archive_->hasArchive()) {
+        shelf_.maintenanceAllowed_ = false;
+        shelf_.archive_.reset();
+        shelf_.log("Unable open save file after compactation.");
+    }
+}
+
+// ---- the shelf ----
+
+Shelf::Shelf(Workspace& workspace, TAVO::Worker& worker, TAVO::Log& log)
+    : workspace_(&workspace), worker_(&worker), log_(&log),
+      thumbnailAtlas_(8, TAVO::Tuple<2, unsigned int>(PictureLoader::thumbnailSide, PictureLoader::thumbnailSide)) {}
+
+Shelf::~Shelf() = default;
+
+TAVO::Archive* Shelf::archive() const {
+    return archive_ && archive_->hasArchive() ? archive_->archive() : nullptr;
+}
+
+void Shelf::log(const std::string& text) const { TAVO::Log::line(log_->entry()) << text; }
+
+void Shelf::open(const std::string& path) {
+    path_ = path;
+    archive_ = std::make_unique<TAVO::ArchiveFile>(path, false, false);
+    enabled_ = false;
+    writable_ = true;
+    if (!archive_->hasArchive()) {
+        log("Unable to open puzzles archive: " + archive_->error());
+        archive_.reset();
+    } else if (!archive_->archive()->statistics().isIntact()) {
+        repair();
+    }
+    games_.clear();
+    trash_.clear();
+    idCounter_ = 0;
+    if (TAVO::Archive* archive = this->archive()) {
+        try {
+            TAVO::IncrementalBuffer bytes;
+            if (SavedGames::readEntry(*archive, SavedGames::indexEntry, SavedGames::maximumIndexBytes, bytes)) {
+                SavedGames::Index index;
+                index.read(bytes, *log_);
+                idCounter_ = index.idCounter;
+                games_ = std::move(index.games);
+                trash_ = std::move(index.trash);
+            }
+        } catch (const TAVO::Exception& e) {
+            recoverIndex(e.message());
+        }
+    }
+    maintenanceAllowed_ = true;
+    if (archive() == nullptr) {
+        log("Saves will not be available.");
+        return;
+    }
+    enabled_ = true;
+    std::set<std::string> seen;
+    dropUnusable(games_, seen);
+    dropUnusable(trash_, seen);
+    descriptions_.clear();
+    saveStates_.clear();
+    for (const auto* list : {&games_, &trash_})
+        for (const std::string& id : *list)
+            descriptions_[id] = Description();
+    if (handler_ == nullptr)
+        return;
+    for (std::uint32_t i = 0; i < games_.size(); ++i)
+        handler_->gameInserted(i);
+    for (std::uint32_t i = 0; i < trash_.size(); ++i)
+        handler_->trashInserted(i);
+}
+
+void Shelf::dropUnusable(TAVO::STLVectorSerializable<std::string>& list, std::set<std::string>& seen) {
+    TAVO::Archive& archive = *this->archive();
+    std::vector<std::string> kept;
+    for (std::string& id : list) {
+        if (id.empty() || !seen.insert(id).second)
+            continue;
+        if (!archive.exists(SavedGames::setupEntry(id)) || !archive.exists(SavedGames::tableEntry(id)))
+            continue;
+        kept.push_back(std::move(id));
+    }
+    list.assign(kept.begin(), kept.end());
+}
+
+bool Shelf::keepCopy(std::string& reason) const {
+    const std::string copy = path_ + damagedSuffix;
+    const std::string temporary = copy + ".tmp";
+    try {
+        TAVO::NativeFile from, to;
+        if (!from.open(path_, TAVO::NativeFile::Mode::Read, reason) ||
+            !to.open(temporary, TAVO::NativeFile::Mode::ReadWriteEmpty, reason))
+            return false;
+        std::vector<char> chunk(1 << 16);
+        for (std::uint64_t at = 0;;) {
+            const std::uint64_t got = from.readSomeAt(at, chunk.data(), chunk.size());
+            if (got == 0)
+                break;
+            to.writeAt(at, chunk.data(), got);
+            at += got;
+        }
+        to.sync();
+        to.close();
+    } catch (const TAVO::Exception& e) {
+        reason = e.message();
+        std::remove(temporary.c_str());
+        return false;
+    }
+    // The newest copy replaces an older one.
+    if (const int error = TAVO::NativeFileMove::move(temporary, copy, true)) {
+        reason = std::strerror(error);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    try {
+        TAVO::NativeFile::syncFolder(folderOf(copy));
+    } catch (const TAVO::Exception&) {
+    }
+    return true;
+}
+
+void Shelf::repair() {
+    const TAVO::Archive::Statistics& statistics = archive_->archive()->statistics();
+    const std::string status = TAVO::Archive::statusName(statistics.status);
+    std::string reason;
+    bool compacted = false;
+    if (keepCopy(reason)) {
+        try {
+            compacted = archive_->compact();
+            if (!compacted)
+                reason = archive_->error();
+        } catch (const TAVO::Exception& e) {
+            reason = e.message();
+        }
+    }
+    if (compacted) {
+        log("Saved games were damaged (" + status + "); the intact games were kept and the damaged file was copied to " +
+            path_ + damagedSuffix + ".");
+        return;
+    }
+    if (!archive_->hasArchive()) {
+        log("Saved games were damaged (" + status + ") and could not be repaired: " + reason);
+        archive_.reset();
+        return;
+    }
+    // Readable but not writable: the games can be played, nothing is saved.
+    writable_ = false;
+    log("Saved games were damaged (" + status + ") and could not be repaired, games will not be saved: " + reason);
+}
+
+void Shelf::recoverIndex(const std::string& reason) {
+    std::string copyReason;
+    const bool copied = keepCopy(copyReason);
+    TAVO::Archive& archive = *this->archive();
+    // Every game with both entries, newest (highest number) first.
+    std::vector<std::pair<std::uint64_t, std::string>> found;
+    std::uint64_t highest = 0;
+    for (auto names = archive.iterateShared(); names->valid(); names->advance()) {
+        const std::string name = names->current();
+        const std::string id = SavedGames::gameOf(name);
+        if (id.empty() || name != SavedGames::setupEntry(id) || !archive.exists(SavedGames::tableEntry(id)))
+            continue;
+        std::uint64_t number = 0;
+        const bool numeric = id.size() <= 10 && std::all_of(id.begin(), id.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        });
+        if (numeric) {
+            number = std::stoull(id);
+            highest = std::max(highest, number + 1);
+        }
+        found.emplace_back(number, id);
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    games_.clear();
+    trash_.clear();
+    for (auto& entry : found)
+        games_.push_back(entry.second);
+    idCounter_ = std::uint32_t(std::min<std::uint64_t>(highest, 0xFFFFFFFFu));
+    log("The list of saved games could not be read (" + reason + "); " + std::to_string(games_.size()) +
+        " games were found in the file" + (copied ? ", which was copied to " + path_ + damagedSuffix : "") + ".");
+}
+
+void Shelf::update(float dt) {
+    if (pendingAction_.size() == 0)
+        return;
+    pendingDelay_ -= dt;
+    if (pendingDelay_ < 0.0f && enabled_ && !currentGame_.empty())
+        flushPending();
+}
+
+const Shelf::Description& Shelf::description(const std::string& id) const {
+    const auto found = descriptions_.find(id);
+    if (found == descriptions_.end())
+        throw TAVO::NotFoundException<std::string>(TAVO::SourceLocation(), id, descriptions_);
+    return found->second;
+}
+
+const Picture& Shelf::thumbnailPage(std::uint32_t page) const {
+    if (page >= thumbnailPages_.size())
+        throw TAVO::BoundException<unsigned int>(TAVO::SourceLocation(), page, std::uint32_t(thumbnailPages_.size()));
+    return thumbnailPages_[page];
+}
+
+bool Shelf::canSave() const {
+    return enabled_ && writable_ && !closing() && !currentGame_.empty() && installedGame_ == currentGame_;
+}
+
+void Shelf::queue(std::unique_ptr<TAVO::Worker::Job> job) { worker_->add(std::move(job)); }
+
+void Shelf::queueSave(std::unique_ptr<SaveBufferJob> job) { worker_->add(std::move(job)); }
+
+void Shelf::newGame() {
+    if (!enabled_)
+        return;
+    // The workspace released the previous table before replacing it.
+    clearPending();
+    const std::string id = SavedGames::newId(idCounter_, games_, trash_);
+    games_.insert(games_.begin(), id);
+    descriptions_[id] = Description();
+    currentGame_ = id;
+    installedGame_ = id;
+    appendsSinceSnapshot_ = 0;
+    SaveState& state = saveStates_[id];
+    state = SaveState();
+    state.setupDurable = false;
+    saveSetup();
+    saveTable();
+    saveIndex();
+    state.listedAt = sequence_;
+    if (handler_ != nullptr && !closing())
+        handler_->gameInserted(0);
+}
+
+void Shelf::setCurrentGame(const std::string& id) {
+    if (!enabled_)
+        return;
+    if (id != currentGame_)
+        flushPending();
+    currentGame_ = id;
+}
+
+void Shelf::loadGame() {
+    if (!enabled_ || currentGame_.empty() || closing())
+        return;
+    // The table is about to be replaced by what the file holds.
+    flushPending();
+    installedGame_.clear();
+    queue(std::make_unique<LoadGameJob>(*this, currentGame_, workspace_->loader()));
+}
+
+void Shelf::loadThumbnail(const std::string& id) {
+    if (!enabled_ || closing())
+        return;
+    queue(std::make_unique<LoadThumbnailJob>(*this, id, workspace_->loader()));
+}
+
+void Shelf::trashGame(const std::string& id) {
+    if (!enabled_ || !contains(games_, id))
+        return;
+    if (id == currentGame_) {
+        flushPending();
+        currentGame_.clear();
+    }
+    const std::uint32_t i = indexOf(games_, id);
+    games_.erase(games_.begin() + i);
+    trash_.insert(trash_.begin(), id);
+    saveIndex();
+    if (handler_ != nullptr && !closing()) {
+        handler_->gameRemoved(i);
+        handler_->trashInserted(0);
+    }
+}
+
+void Shelf::restoreGame(const std::string& id) {
+    if (!enabled_ || !contains(trash_, id))
+        return;
+    const std::uint32_t i = indexOf(trash_, id);
+    trash_.erase(trash_.begin() + i);
+    games_.insert(games_.begin(), id);
+    saveIndex();
+    if (handler_ != nullptr && !closing()) {
+        handler_->trashRemoved(i);
+        handler_->gameInserted(0);
+    }
+}
+
+void Shelf::disposeGames() {
+    if (!enabled_)
+        return;
+    auto job = std::make_unique<DisposeGamesJob>(*this, std::vector<std::string>(trash_.begin(), trash_.end()));
+    while (!trash_.empty()) {
+        if (handler_ != nullptr && !closing())
+            handler_->trashRemoved(std::uint32_t(trash_.size() - 1));
+        descriptions_.erase(trash_.back());
+        saveStates_.erase(trash_.back());
+        trash_.pop_back();
+    }
+    saveIndex();
+    if (writable_ && !closing())
+        queue(std::move(job));
+}
+
+void Shelf::saveAction(const Table::TypedAction& action) {
+    if (!canSave()) {
+        // The table now differs from what its game's file holds.
+        installedGame_.clear();
+        return;
+    }
+    append(&action);
+}
+
+void Shelf::setPendingAction(const Table::TypedAction& action) {
+    if (!canSave()) {
+        installedGame_.clear();
+        return;
+    }
+    pendingAction_.setSize(0);
+    appendRecord(pendingAction_, action);
+    pendingDelay_ = pendingDelay;
+    pendingGame_ = currentGame_;
+}
+
+void Shelf::append(const Table::TypedAction* action) {
+    SaveState& state = saveStates_[currentGame_];
+    if (appendsSinceSnapshot_ >= SavedGames::appendsPerSnapshot || state.snapshotDue) {
+        saveTable();
+        return;
+    }
+    // A failed index write is made good first, so that the table's write
+    // is the last one queued.
+    if (indexDue_)
+        saveIndex();
+    ++appendsSinceSnapshot_;
+    queueSave(std::make_unique<SaveGameActionJob>(*this, currentGame_, pendingAction_, action));
+    clearPending();
+}
+
+void Shelf::flushPending() {
+    if (pendingAction_.size() == 0)
+        return;
+    if (!canSave() || pendingGame_ != currentGame_) {
+        clearPending();
+        return;
+    }
+    append(nullptr);
+}
+
+void Shelf::clearPending() {
+    pendingAction_.setSize(0);
+    pendingGame_.clear();
+}
+
+void Shelf::saveTable() {
+    if (!canSave())
+        return;
+    const std::uint32_t i = indexOf(games_, currentGame_);
+    if (i < games_.size() && i != 0) {
+        games_.erase(games_.begin() + i);
+        games_.insert(games_.begin(), currentGame_);
+        saveIndex();
+        if (handler_ != nullptr && !closing())
+            handler_->gameMoved(i, 0);
+    }
+    SaveState& state = saveStates_[currentGame_];
+    if (state.setupDue)
+        saveSetup();
+    if (indexDue_)
+        saveIndex();
+    state.snapshotDue = false;
+    queueSave(std::make_unique<SaveGameTableJob>(*this, currentGame_, workspace_->table()));
+    appendsSinceSnapshot_ = 0;
+    clearPending();
+}
+
+void Shelf::saveSetup() {
+    if (!enabled_ || !writable_ || closing() || currentGame_.empty())
+        return;
+    saveStates_[currentGame_].setupDue = false;
+    queueSave(std::make_unique<SaveGameSetupJob>(*this, currentGame_, workspace_->currentSetup()));
+}
+
+void Shelf::saveIndex() {
+    if (!enabled_ || !writable_ || closing())
+        return;
+    indexDue_ = false;
+    queueSave(std::make_unique<SaveIndexJob>(*this));
+}
+
+void Shelf::saveFinished(const SaveBufferJob& job, bool success) {
+    if (job.kind() == SaveBufferJob::Kind::index) {
+        if (success)
+            indexConfirmed_ = job.sequence();
+        else
+            indexDue_ = true;
+        return;
+    }
+    const auto found = saveStates_.find(job.game());
+    if (found == saveStates_.end())
+        return;
+    SaveState& state = found->second;
+    switch (job.kind()) {
+    case SaveBufferJob::Kind::setup:
+        state.setupDurable = success;
+        state.setupDue = !success;
+        break;
+    case SaveBufferJob::Kind::snapshot:
+    case SaveBufferJob::Kind::action:
+        if (!success) {
+            state.gap = true;
+            state.snapshotDue = true;
+        } else if (job.kind() == SaveBufferJob::Kind::snapshot) {
+            state.gap = false;
+            state.confirmed = job.sequence();
+        } else if (!state.gap) {
+            state.confirmed = job.sequence();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+std::uint64_t Shelf::savedThrough() const {
+    const auto found = saveStates_.find(currentGame_);
+    if (currentGame_.empty() || found == saveStates_.end())
+        return 0;
+    const SaveState& state = found->second;
+    if (!state.setupDurable || indexConfirmed_ < state.listedAt)
+        return 0;
+    return state.confirmed;
+}
+
+void Shelf::queueCompaction() {
+    std::set<std::string> ids(games_.begin(), games_.end());
+    ids.insert(trash_.begin(), trash_.end());
+    queue(std::make_unique<CompactJob>(*this, std::move(ids)));
+}
+
+void Shelf::releaseTable() {
+    flushPending();
+    installedGame_.clear();
+}
+
+void Shelf::close() {
+    if (closing())
+        return;
+    flushPending();
+    closing_.store(true);
+}
+
+void Shelf::notifyChanged(const std::string& id) {
+    if (handler_ == nullptr || closing())
+        return;
+    if (contains(games_, id))
+        handler_->gameChanged(indexOf(games_, id));
+    if (contains(trash_, id))
+        handler_->trashChanged(indexOf(trash_, id));
+}
