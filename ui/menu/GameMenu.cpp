@@ -13,7 +13,7 @@
 #include "model/Table.h"
 #include "model/Workspace.h"
 #include "sdlgl/Texture.h"
-#include "sdlgl/UploadablePicture.h"
+#include "ui/PictureTexture.h"
 #include "ui/Button.h"
 #include "ui/Panel.h"
 #include "ui/SegmentedControl.h"
@@ -545,8 +545,7 @@ void GameMenu::pictureLoaded(std::uint64_t request, std::uint32_t index, const s
         return;
     auto texture = std::make_shared<Shape::Texture>();
     try {
-        const Picture uploadable = uploadablePicture(picture);
-        texture->upload(uploadable.bufferConst(), uploadable.metadataConst());
+        PictureTexture::upload(*texture, picture);
     } catch (const TAVO::Exception& e) {
         log("Unable to show the picture " + path + ": " + e.message());
         pictureFailed(request, index, path);

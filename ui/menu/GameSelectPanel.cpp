@@ -5,7 +5,7 @@
 #include "foundation/exceptions/NotFoundException.h"
 #include "model/Workspace.h"
 #include "sdlgl/Texture.h"
-#include "sdlgl/UploadablePicture.h"
+#include "ui/PictureTexture.h"
 #include "ui/Border.h"
 #include "ui/Button.h"
 #include "ui/SharedComponent.h"
@@ -94,8 +94,7 @@ std::unique_ptr<Component> GameSelectPanel::GamesListUpdater::savedGameItem(cons
     if (description.thumbnailReady && page < shelf_->thumbnailPageCount()) {
         while (textures_.size() <= page)
             textures_.push_back(std::make_shared<Shape::Texture>());
-        const Picture picture = uploadablePicture(shelf_->thumbnailPage(page));
-        textures_[page]->upload(picture.bufferConst(), picture.metadataConst());
+        PictureTexture::upload(*textures_[page], shelf_->thumbnailPage(page));
         const TAVO::Hyperrectangle<2, unsigned int> region = atlas.tileRegion(description.tile);
         const float w = float(region.extent()[0]), h = float(region.extent()[1]);
         const float s = std::min(size[0] / w, size[1] / h);

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "sdlgl/Texture.h"
-#include "sdlgl/UploadablePicture.h"
+#include "ui/PictureTexture.h"
 #include "ui/Border.h"
 #include "ui/SharedComponent.h"
 #include "ui/Switch.h"
@@ -56,8 +56,7 @@ void PictureSelectPanel::PictureGalleryUpdater::thumbnailReady(std::uint32_t ind
         return;
     while (textures_.size() <= page)
         textures_.push_back(std::make_shared<Shape::Texture>());
-    const Picture picture = uploadablePicture(gallery_->page(page));
-    textures_[page]->upload(picture.bufferConst(), picture.metadataConst());
+    PictureTexture::upload(*textures_[page], gallery_->page(page));
 
     const TAVO::Tuple<2, float> cell = list_->cellSize();
     const TAVO::Hyperrectangle<2, unsigned int> region = atlas.tileRegion(tile);
