@@ -1,0 +1,41 @@
+#include "game/GameResources.h"
+
+#include "foundation/exceptions/NotFoundException.h"
+#include "foundation/files/Path.h"
+#include "foundation/streams/IncrementalBuffer.h"
+#include "imaging/ImageMetadata.h"
+#include "imaging/codecs/PNGImporter.h"
+#include "sdlgl/Surface.h"
+
+GameResources::GameResources(const void* bytes, std::uint32_t size)
+    : bytes_(bytes, size), stream_(bytes_), archive_(stream_) {}
+
+GameResources::~GameResources() { folder_.reset(); }
+
+void GameResources::extract(const std::string& folder) {
+    TAVO::FSPackage target(TAVO::Path::stripTrailingSeparators(folder));
+    target.copyFrom(archive_, true);
+}
+
+void GameResources::useFolder(const std::string& folder) {
+    folder_ = std::make_unique<TAVO::FSPackage>(TAVO::Path::stripTrailingSeparators(folder));
+}
+
+const TAVO::Package& GameResources::package() const {
+    if (folder_)
+        return *folder_;
+    return archive_;
+}
+
+TAVO::IK::SDLGL::Surface GameResources::windowIcon() const {
+    const std::unique_ptr<TAVO::Package::Reader> reader = package().openReader(iconEntry);
+    if (!reader)
+        throw TAVO::NotFoundException<std::string>(TAVO::SourceLocation(), iconEntry, "the resource package");
+    TAVO::Migration::PNGImporter importer;
+    importer.setStream(reader->stream());
+    TAVO::IncrementalBuffer pixels;
+    TAVO::Migration::ImageMetadata metadata;
+    importer.import(pixels, metadata);
+    importer.clearStream();
+    return TAVO::IK::SDLGL::Surface(pixels, metadata);
+}

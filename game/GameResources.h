@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "foundation/packages/Archive.h"
+#include "foundation/packages/FSPackage.h"
+#include "foundation/streams/BorrowConstBuffer.h"
+#include "foundation/streams/ConstBufferStream.h"
+
+namespace TAVO::IK::SDLGL {
+class Surface;
+}
+
+// Where the game's resources come from: the archive built into the program
+// (the shape files and the window icon under "assets/", the GLSL sources
+// under "shaders/"), or a folder that holds the same entries as files. Every
+// reader of resources reads through package().
+class GameResources {
+public:
+    // Opens the built-in archive over bytes that outlive this object.
+    GameResources(const void* bytes, std::uint32_t size);
+    // The folder package goes before the archive, the archive before the
+    // stream and the memory it reads.
+    ~GameResources();
+    GameResources(const GameResources&) = delete;
+    GameResources& operator=(const GameResources&) = delete;
+
+    // Writes every built-in entry below the folder (trailing separators are
+    // dropped), replacing files that are there. Throws StreamException
+    // naming the entry that could not be written.
+    void extract(const std::string& folder);
+    // From now on the resources are read from the folder (trailing
+    // separators dropped). Entries missing there are reported by whoever
+    // asks for them.
+    void useFolder(const std::string& folder);
+
+    const TAVO::Package& package() const;
+    const TAVO::Archive& builtIn() const { return archive_; }
+
+    // The window icon "assets/icon.png" of the package. A missing entry
+    // throws NotFoundException naming it; a damaged one the decoder's
+    // exception.
+    TAVO::IK::SDLGL::Surface windowIcon() const;
+
+    static constexpr const char* iconEntry = "assets/icon.png";
+
+private:
+    TAVO::BorrowConstBuffer bytes_;
+    TAVO::ConstBufferStream stream_;
+    TAVO::Archive archive_;
+    std::unique_ptr<TAVO::FSPackage> folder_;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <csignal>
+
+// Turns an interrupt (SIGINT) or termination request (SIGTERM) into a flag
+// that the main loop reads, so that the game shuts down as it does when the
+// window is closed: the saves finish and everything is released in order.
+// The handlers are installed by the constructor and the earlier ones put
+// back by the destructor. One instance at a time; main thread only.
+class StopSignals {
+public:
+    StopSignals();
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    // True once either signal arrived (since construction or the last reset).
+    static bool requested();
+    // The signal that arrived last, 0 before any.
+    static int received();
+    static void reset();
+
+private:
+    struct sigaction interrupt_ {};
+    struct sigaction terminate_ {};
+};
