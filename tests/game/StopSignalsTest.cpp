@@ -12,8 +12,8 @@ extern "C" void earlierHandler(int) { earlierHandlerRan = 1; }
 
 } // namespace
 
-TEST(StopSignals, EitherSignalSetsTheFlag) {
-    for (int number : {SIGTERM, SIGINT}) {
+TEST(StopSignals, EachSignalSetsTheFlag) {
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
         StopSignals signals;
         EXPECT_FALSE(StopSignals::requested());
         ASSERT_EQ(std::raise(number), 0);
@@ -44,4 +44,17 @@ TEST(StopSignals, ANewInstanceStartsClear) {
     }
     StopSignals again;
     EXPECT_FALSE(StopSignals::requested());
+}
+
+TEST(StopSignals, ASignalIgnoredAtTheStartStaysIgnored) {
+    std::signal(SIGHUP, SIG_IGN);
+    {
+        StopSignals signals;
+        std::raise(SIGHUP);
+        EXPECT_FALSE(StopSignals::requested());
+    }
+    struct sigaction now {};
+    sigaction(SIGHUP, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_IGN);
+    std::signal(SIGHUP, SIG_DFL);
 }
