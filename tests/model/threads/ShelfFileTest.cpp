@@ -159,6 +159,8 @@ TEST_F(SavedGamesFile, ALoadWithoutTheFileEndsAsAFailedLoad) {
 }
 
 TEST_F(SavedGamesFile, DamagedOrHostileGamesAreBrokenGames) {
+    settings.set("lighting", "map");
+    start();
     newGame();
     for (int i = 0; i < 5; ++i)
         moveTo(std::uint32_t(i), 3000.0f + 100.0f * float(i), 0.0f);
@@ -181,10 +183,10 @@ TEST_F(SavedGamesFile, DamagedOrHostileGamesAreBrokenGames) {
     // Every cut of both entries, and random damage to each.
     for (std::size_t n = 0; n < setup.size(); ++n)
         games.push_back({Bytes(setup.begin(), setup.begin() + std::ptrdiff_t(n)), tableBytes});
-    for (std::size_t n = 0; n < tableBytes.size(); n += 3)
+    for (std::size_t n = 0; n < tableBytes.size(); n += 5)
         games.push_back({setup, Bytes(tableBytes.begin(), tableBytes.begin() + std::ptrdiff_t(n))});
     std::mt19937 random(7);
-    for (int k = 0; k < 150; ++k) {
+    for (int k = 0; k < 100; ++k) {
         Bytes s = setup, t = tableBytes;
         Bytes& target = k % 3 == 0 ? s : t;
         for (int flips = 0; flips < 1 + k % 4; ++flips) {
