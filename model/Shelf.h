@@ -269,7 +269,6 @@ private:
     TAVO::Archive* archive() const;
     bool canSave() const;
     void queue(std::unique_ptr<TAVO::Worker::Job> job);
-    void queueSave(std::unique_ptr<SaveBufferJob> job);
     // Writes the held-back move into its game when that game is still the
     // current, installed one; drops it otherwise.
     void flushPending();

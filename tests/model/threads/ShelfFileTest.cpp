@@ -134,6 +134,13 @@ TEST_F(SavedGamesFile, AnUnreadableIndexIsRebuiltFromTheGamesInTheFile) {
     EXPECT_EQ(shelf().currentGame(), "3");
     resume("1");
     EXPECT_EQ(events.take().back(), "loaded");
+    // The rebuilt lists were written back: the next run reads them.
+    start();
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"3", "2", "1", "0"}));
+    std::size_t complaints = 0;
+    for (const std::string& line : log.lines())
+        complaints += line.find("could not be read") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(complaints, 1u);
 }
 
 TEST_F(SavedGamesFile, EmptyingTheTrashPassesOverEntriesAlreadyGone) {

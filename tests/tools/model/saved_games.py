@@ -410,6 +410,9 @@ def kill_rounds(driver, folder, picture, seed, rounds):
         state, after = resume(driver, folder, game)
         if after.logged('Saved games were damaged'):
             repaired += 1
+        status = read_lists(os.path.join(folder, 'puzzles.dat'))['status']
+        if status != 'NORMAL':
+            fail('the file is left damaged: ' + status)
         prefix_check(state, drops, saved, position_of)
     print('rounds %d saved %d repaired %d' % (rounds, reported, repaired))
 
