@@ -353,6 +353,10 @@ void Shelf::open(const std::string& path) {
     if (!archive_->hasArchive()) {
         log("Unable to open puzzles archive: " + archive_->error());
         archive_.reset();
+    } else if (archive_->archive()->statistics().status == TAVO::Archive::FUTURE_LEADER) {
+        // Written by a newer program: read what can be read, change nothing.
+        log(SavedGames::newerVersionMessage);
+        writable_ = false;
     } else if (!archive_->archive()->statistics().isIntact()) {
         repair();
     }

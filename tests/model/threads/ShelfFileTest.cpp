@@ -103,6 +103,20 @@ TEST_F(SavedGamesFile, WithoutRoomForACopyTheDamagedFileIsOnlyRead) {
     EXPECT_EQ(shelf().savedThrough(), 0u);
 }
 
+TEST_F(SavedGamesFile, AFileANewerProgramWroteOnIsReadAndLeftAlone) {
+    newGame();
+    workspace.reset();
+    appendBytes(savedGames(), {'T', 'A', 2, 0, 0, 0, 0, 0});
+    const Bytes newer = fileBytes(savedGames());
+    start();
+    EXPECT_TRUE(log.has(SavedGames::newerVersionMessage));
+    resume("0");
+    moveTo(1, 10.0f, 10.0f);
+    shelf().saveTable();
+    sync();
+    EXPECT_EQ(fileBytes(savedGames()), newer);
+}
+
 TEST_F(SavedGamesFile, EmptyRepeatedAndHalfSavedIdsAreDroppedAtOpen) {
     newGame();
     newGame();

@@ -216,7 +216,7 @@ TEST_F(Journal, AFailedWriteIsReportedAndTheNextSaveIsASnapshot) {
 
 TEST_F(Journal, ReplayRemovesEmptiedTraysAsLivePlayDoes) {
     newGame();
-    // Part 5 goes to a new tray and back; the next tick removes the emptied
+    // Moves part 5 to a new tray and back; the next tick removes the emptied
     // tray, so the next new tray takes its id again.
     for (int round = 0; round < 2; ++round) {
         const std::uint32_t tray = table().freeTrayId();
