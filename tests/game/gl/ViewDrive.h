@@ -162,6 +162,12 @@ protected:
     // A new game of a flat picture of the size from the set-up page's play
     // button; returns when it is shown and saved.
     void startGame(std::uint32_t pieces = 12, std::uint32_t w = 240, std::uint32_t h = 160) {
+        launchGame(pieces, w, h);
+        ASSERT_EQ(view->menu().currentPage(), Page::inGame);
+        sync();
+    }
+    // The same, up to the end of the loading page.
+    void launchGame(std::uint32_t pieces, std::uint32_t w, std::uint32_t h) {
         const std::string path = folder->file("gallery/flat.ppm");
         std::vector<std::uint8_t> pixels(std::size_t(w) * h * 3);
         for (std::size_t i = 0; i < pixels.size(); ++i)
@@ -176,8 +182,6 @@ protected:
         view->menu().startNewGame();
         ASSERT_EQ(view->menu().currentPage(), Page::loading);
         ASSERT_TRUE(waitFor([&] { return view->menu().currentPage() != Page::loading; }));
-        ASSERT_EQ(view->menu().currentPage(), Page::inGame);
-        sync();
     }
 
     // One pass of the main loop without its drawing: events, completions, steps.
