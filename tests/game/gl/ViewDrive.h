@@ -54,41 +54,33 @@ using Bytes = std::vector<std::uint8_t>;
 // The picture every game is cut from: one colour.
 constexpr std::uint8_t pictureColour[3] = {200, 120, 40};
 
-// The records of a journal, written out by hand: little-endian fields.
+// The records of a journal, written out by hand: the fields' bytes in
+// little-endian order.
 struct Record {
     Bytes bytes;
 
-    Record& u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(std::uint8_t(v >> (8 * i)));
+    template <class T>
+    Record& put(T value) {
+        std::uint8_t raw[sizeof value];
+        std::memcpy(raw, &value, sizeof value);
+        bytes.insert(bytes.end(), raw, raw + sizeof value);
         return *this;
     }
-    Record& f32(float v) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        return u32(bits);
+    Record& pose(const Tray::Pose& p) {
+        return put(p.position()[0]).put(p.position()[1]).put(p.orientation().value());
     }
-    Record& f64(double v) {
-        std::uint64_t bits;
-        std::memcpy(&bits, &v, 8);
-        u32(std::uint32_t(bits));
-        return u32(std::uint32_t(bits >> 32));
-    }
-    Record& pose(const Tray::Pose& p) { return f32(p.position()[0]).f32(p.position()[1]).f64(p.orientation().value()); }
 
     static Bytes move(std::uint32_t part, std::uint32_t from, std::uint32_t to, const Tray::Pose& p) {
-        return Record().u32(0).u32(part).u32(from).u32(to).pose(p).bytes;
+        return Record().put(0u).put(part).put(from).put(to).pose(p).bytes;
     }
-    static Bytes join(std::uint32_t tray, std::uint32_t part, const Tray::Pose& p,
-                      const std::vector<unsigned int>& parts) {
-        Record r;
-        r.u32(1).u32(tray).u32(part).pose(p).u32(std::uint32_t(parts.size()));
+    static Bytes join(std::uint32_t tray, std::uint32_t part, const Tray::Pose& p, std::vector<unsigned int> parts) {
+        Record r = std::move(Record().put(1u).put(tray).put(part).pose(p).put(std::uint32_t(parts.size())));
         for (unsigned int id : parts)
-            r.u32(id);
+            r.put(id);
         return r.bytes;
     }
     static Bytes moveTray(std::uint32_t tray, const TrayPose& p) {
-        return Record().u32(2).u32(tray).f32(p.position()[0]).f32(p.position()[1]).f32(p.level()).bytes;
+        return Record().put(2u).put(tray).put(p.position()[0]).put(p.position()[1]).put(p.level()).bytes;
     }
 };
 
@@ -214,56 +206,44 @@ protected:
 
     // ---- events, pushed and pumped ----
 
-    void push(SDL_Event& event) {
+    void push(SDL_Event event) {
         ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
         application().processEvents();
     }
     void moveTo(int x, int y, bool held = false) {
         SDL_Event e{};
-        e.type = SDL_MOUSEMOTION;
-        e.motion.x = x;
-        e.motion.y = y;
-        e.motion.state = held ? SDL_BUTTON_LMASK : 0;
+        e.motion = {SDL_MOUSEMOTION, 0, 0, 0, held ? SDL_BUTTON_LMASK : 0u, x, y, 0, 0};
         push(e);
     }
-    void button(int x, int y, bool down) {
-        SDL_Event e{};
-        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.button.x = x;
-        e.button.y = y;
-        push(e);
-    }
-    void press(const std::pair<int, int>& p) { button(p.first, p.second, true); }
-    void release(const std::pair<int, int>& p) { button(p.first, p.second, false); }
     void moveTo(const std::pair<int, int>& p) { moveTo(p.first, p.second, true); }
+    void button(const std::pair<int, int>& p, bool down) {
+        SDL_Event e{};
+        e.button = {down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, 0, 0, 0, SDL_BUTTON_LEFT,
+                    std::uint8_t(down ? SDL_PRESSED : SDL_RELEASED), 1, 0, p.first, p.second};
+        push(e);
+    }
+    void press(const std::pair<int, int>& p) { button(p, true); }
+    void release(const std::pair<int, int>& p) { button(p, false); }
     void key(SDL_Keycode sym, SDL_Scancode code, bool down, bool repeat = false) {
         SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.key.repeat = repeat ? 1 : 0;
-        e.key.keysym.sym = sym;
-        e.key.keysym.scancode = code;
+        e.key = {down ? SDL_KEYDOWN : SDL_KEYUP, 0, 0, std::uint8_t(down ? SDL_PRESSED : SDL_RELEASED),
+                 std::uint8_t(repeat ? 1 : 0), 0, 0, {code, sym, 0, 0}};
         push(e);
     }
-    // A key pressed and released.
     void tap(SDL_Keycode sym, SDL_Scancode code) {
         key(sym, code, true);
         key(sym, code, false);
     }
-    // The wheel turned by steps (down when negative) with the pointer in the
-    // window's middle.
+    void wheel(int steps) {
+        SDL_Event e{};
+        e.wheel.type = SDL_MOUSEWHEEL;
+        e.wheel.y = steps;
+        push(e);
+    }
+    // The wheel turned with the pointer in the window's middle.
     void zoom(int steps) {
         moveTo(int(width / 2), int(height / 2));
         wheel(steps);
-    }
-    void wheel(int steps) {
-        SDL_Event e{};
-        e.type = SDL_MOUSEWHEEL;
-        e.wheel.y = steps;
-        e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-        push(e);
     }
 
     // ---- the table as the window shows it ----

