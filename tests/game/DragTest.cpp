@@ -4,6 +4,7 @@
 // trays, and the tray pan.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -202,4 +203,14 @@ TEST_F(DragTest, ATrayDragPansByWhatThePointerMoved) {
     EXPECT_EQ(tray().pose().position()[0], 20.0f);
     EXPECT_EQ(tray().pose().position()[1], 15.0f);
     EXPECT_EQ(tray().pose().level(), 1.0f);
+
+    // A view zoomed past the numbers (developer mode has no limit) maps the
+    // pointer to no place: such a drop records nothing instead of throwing.
+    const float far = std::numeric_limits<float>::infinity();
+    pan.begin(workspace.shelf(), table, 0, Point<2, float>(5.0f, 5.0f));
+    pan.drop(Point<2, float>(far, 0.0f));
+    beginCarry();
+    drag.drop(Point<2, float>(far, 0.0f));
+    EXPECT_EQ(tray().pose().position()[0], 20.0f);
+    EXPECT_EQ(tray().partPose(a).position()[0], 0.0f);
 }
