@@ -353,12 +353,17 @@ void Shelf::open(const std::string& path) {
     if (!archive_->hasArchive()) {
         log("Unable to open puzzles archive: " + archive_->error());
         archive_.reset();
+    } else if (archive_->archive()->statistics().status == TAVO::Archive::FUTURE_LEADER) {
+        // Written by a newer program: read what can be read, change nothing.
+        log(SavedGames::newerVersionMessage);
+        writable_ = false;
     } else if (!archive_->archive()->statistics().isIntact()) {
         repair();
     }
     games_.clear();
     trash_.clear();
     idCounter_ = 0;
+    bool recovered = false;
     if (TAVO::Archive* archive = this->archive()) {
         try {
             TAVO::IncrementalBuffer bytes;
@@ -371,6 +376,7 @@ void Shelf::open(const std::string& path) {
             }
         } catch (const TAVO::Exception& e) {
             recoverIndex(e.message());
+            recovered = true;
         }
     }
     maintenanceAllowed_ = true;
@@ -387,6 +393,9 @@ void Shelf::open(const std::string& path) {
     for (const auto* list : {&games_, &trash_})
         for (const std::string& id : *list)
             descriptions_[id] = Description();
+    // The rebuilt lists replace the unreadable index at once.
+    if (recovered)
+        saveIndex();
     if (handler_ == nullptr)
         return;
     for (std::uint32_t i = 0; i < games_.size(); ++i)
@@ -534,8 +543,6 @@ bool Shelf::canSave() const {
 
 void Shelf::queue(std::unique_ptr<TAVO::Worker::Job> job) { worker_->add(std::move(job)); }
 
-void Shelf::queueSave(std::unique_ptr<SaveBufferJob> job) { worker_->add(std::move(job)); }
-
 void Shelf::newGame() {
     if (!enabled_)
         return;
@@ -658,7 +665,7 @@ void Shelf::append(const Table::TypedAction* action) {
     if (indexDue_)
         saveIndex();
     ++appendsSinceSnapshot_;
-    queueSave(std::make_unique<SaveGameActionJob>(*this, currentGame_, pendingAction_, action));
+    queue(std::make_unique<SaveGameActionJob>(*this, currentGame_, pendingAction_, action));
     clearPending();
 }
 
@@ -694,7 +701,7 @@ void Shelf::saveTable() {
     if (indexDue_)
         saveIndex();
     state.snapshotDue = false;
-    queueSave(std::make_unique<SaveGameTableJob>(*this, currentGame_, workspace_->table()));
+    queue(std::make_unique<SaveGameTableJob>(*this, currentGame_, workspace_->table()));
     appendsSinceSnapshot_ = 0;
     clearPending();
 }
@@ -703,14 +710,14 @@ void Shelf::saveSetup() {
     if (!enabled_ || !writable_ || closing() || currentGame_.empty())
         return;
     saveStates_[currentGame_].setupDue = false;
-    queueSave(std::make_unique<SaveGameSetupJob>(*this, currentGame_, workspace_->currentSetup()));
+    queue(std::make_unique<SaveGameSetupJob>(*this, currentGame_, workspace_->currentSetup()));
 }
 
 void Shelf::saveIndex() {
     if (!enabled_ || !writable_ || closing())
         return;
     indexDue_ = false;
-    queueSave(std::make_unique<SaveIndexJob>(*this));
+    queue(std::make_unique<SaveIndexJob>(*this));
 }
 
 void Shelf::saveFinished(const SaveBufferJob& job, bool success) {
@@ -771,8 +778,12 @@ void Shelf::releaseTable() {
 void Shelf::close() {
     if (closing())
         return;
+    // Closed afterwards even when the last write cannot be queued.
+    struct Closing {
+        std::atomic<bool>& flag;
+        ~Closing() { flag.store(true); }
+    } guard{closing_};
     flushPending();
-    closing_.store(true);
 }
 
 void Shelf::notifyChanged(const std::string& id) {

@@ -198,9 +198,10 @@ public:
     Shelf& operator=(const Shelf&) = delete;
 
     // Opens the saved-games file and reads the lists. A damaged file is kept
-    // as a copy beside it and compacted to its intact entries; an index that
-    // cannot be read is rebuilt from the games the file holds. Without a file
-    // nothing is saved or loaded for the rest of the run.
+    // as a copy beside it and compacted to its intact entries; one a newer
+    // program wrote on is only read; an index that cannot be read is rebuilt
+    // from the games the file holds. Without a file nothing is saved or
+    // loaded for the rest of the run.
     void open(const std::string& path = "puzzles.dat");
     // The held-back tray move's clock.
     void update(float dt);
@@ -270,7 +271,6 @@ private:
     TAVO::Archive* archive() const;
     bool canSave() const;
     void queue(std::unique_ptr<TAVO::Worker::Job> job);
-    void queueSave(std::unique_ptr<SaveBufferJob> job);
     // Writes the held-back move into its game when that game is still the
     // current, installed one; drops it otherwise.
     void flushPending();

@@ -134,7 +134,14 @@ void Workspace::stop() {
         return;
     stopped_ = true;
     // From here on completions only log: the view and the menu may be gone.
-    shelf_.close();
+    // Whatever fails here, the queued saves still run.
+    try {
+        shelf_.close();
+    } catch (const TAVO::Exception& e) {
+        TAVO::Log::line(log_.entry()) << "Shut-down: " << e.message();
+    } catch (const std::exception& e) {
+        TAVO::Log::line(log_.entry()) << "Shut-down: " << e.what();
+    }
     loader_.stop();
     worker_.stopDraining();
     // Failed saves are logged by their completions. One that throws is

@@ -26,7 +26,7 @@ std::string quoted(const std::string& text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
-        } else if (c < 0x20 || c >= 0x7F) {
+        } else if (c < 0x20 || c == 0x7F) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", c);
             out += escape;

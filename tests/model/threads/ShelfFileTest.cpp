@@ -1,0 +1,256 @@
+#include "Games.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
+
+#include "foundation/serialization/Serializer.h"
+
+using namespace GamesTest;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void appendBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+class SavedGamesFile : public Games {
+protected:
+    // Writes entries into the file while no game runs.
+    void write(const std::vector<std::pair<std::string, Bytes>>& entries) {
+        workspace.reset();
+        TAVO::ArchiveFile file(savedGames(), false, false);
+        ASSERT_TRUE(file.hasArchive());
+        for (const auto& [name, bytes] : entries) {
+            auto writer = file.archive()->openWriter(name);
+            writer->stream().write(bytes.data(), bytes.size());
+            writer->stream().flush();
+        }
+    }
+    static Bytes index(std::uint32_t counter, const std::vector<std::string>& games,
+                       const std::vector<std::string>& trash) {
+        SavedGames::Index index;
+        index.idCounter = counter;
+        index.games.assign(games.begin(), games.end());
+        index.trash.assign(trash.begin(), trash.end());
+        TAVO::IncrementalBuffer buffer;
+        SavedGames::write(index, buffer);
+        const TAVO::Buffer& constant = buffer;
+        return Bytes(constant.data(), constant.data() + buffer.size());
+    }
+    bool intact() {
+        TAVO::ArchiveFile file(savedGames(), true, false);
+        return file.hasArchive() && file.archive()->statistics().isIntact();
+    }
+};
+
+} // namespace
+
+TEST_F(SavedGamesFile, ATornTailIsKeptAsideAndTheIntactGamesGoOn) {
+    newGame();
+    moveTo(3, 1234.0f, 0.0f);
+    sync();
+    const Bytes live = bytesOf(table());
+    workspace.reset();
+    // What a kill in the middle of a commit leaves: a segment begun, never finished.
+    appendBytes(savedGames(), {'T', 'A', 1, 0, 1, 0, 0, 0, 9, 9, 9});
+    const Bytes damaged = fileBytes(savedGames());
+    start();
+    EXPECT_TRUE(log.has("Saved games were damaged"));
+    EXPECT_EQ(fileBytes(savedGames() + ".damaged"), damaged);
+    EXPECT_TRUE(intact());
+    EXPECT_EQ(shelf().games(), std::vector<std::string>{"0"});
+    resume("0");
+    EXPECT_EQ(bytesOf(table()), live);
+    moveTo(4, 2345.0f, 0.0f);
+    sync();
+    EXPECT_EQ(shelf().savedThrough(), shelf().lastSave());
+    // A second damage replaces the older copy.
+    workspace.reset();
+    appendBytes(savedGames(), {'T', 'A'});
+    const Bytes again = fileBytes(savedGames());
+    start();
+    EXPECT_EQ(fileBytes(savedGames() + ".damaged"), again);
+}
+
+TEST_F(SavedGamesFile, WithoutRoomForACopyTheDamagedFileIsOnlyRead) {
+    newGame();
+    moveTo(3, 1234.0f, 0.0f);
+    sync();
+    const Bytes live = bytesOf(table());
+    workspace.reset();
+    appendBytes(savedGames(), {'T', 'A', 1});
+    std::filesystem::create_directory(savedGames() + ".damaged.tmp");
+    const Bytes damaged = fileBytes(savedGames());
+    start();
+    EXPECT_TRUE(log.has("could not be repaired, games will not be saved"));
+    resume("0");
+    EXPECT_EQ(bytesOf(table()), live);
+    moveTo(5, 99.0f, 0.0f);
+    shelf().saveTable();
+    newGame();
+    sync();
+    EXPECT_EQ(fileBytes(savedGames()), damaged);
+    EXPECT_EQ(shelf().savedThrough(), 0u);
+}
+
+TEST_F(SavedGamesFile, AFileANewerProgramWroteOnIsReadAndLeftAlone) {
+    newGame();
+    workspace.reset();
+    appendBytes(savedGames(), {'T', 'A', 2, 0, 0, 0, 0, 0});
+    const Bytes newer = fileBytes(savedGames());
+    start();
+    EXPECT_TRUE(log.has(SavedGames::newerVersionMessage));
+    resume("0");
+    moveTo(1, 10.0f, 10.0f);
+    shelf().saveTable();
+    sync();
+    EXPECT_EQ(fileBytes(savedGames()), newer);
+}
+
+TEST_F(SavedGamesFile, EmptyRepeatedAndHalfSavedIdsAreDroppedAtOpen) {
+    newGame();
+    newGame();
+    newGame();
+    const Bytes table = entry("puzzle/0/table");
+    write({{"index", index(3, {"", "1", "0", "1", "7"}, {"0", "2", "", "8"})}, {"puzzle/8/table", table}});
+    events.take();
+    start();
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"1", "0"}));
+    EXPECT_EQ(shelf().trash(), std::vector<std::string>{"2"});
+    EXPECT_EQ(events.take(), (std::vector<std::string>{"gameInserted 0", "gameInserted 1", "trashInserted 0"}));
+    // The next id skips those in use; the half-saved game's entry goes at the next compaction.
+    newGame();
+    EXPECT_EQ(shelf().currentGame(), "3");
+}
+
+TEST_F(SavedGamesFile, AnUnreadableIndexIsRebuiltFromTheGamesInTheFile) {
+    newGame();
+    newGame();
+    newGame();
+    shelf().trashGame("1");
+    sync();
+    write({{"index", {0, 0, 0, 0, 5, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, '1'}}});
+    start();
+    EXPECT_TRUE(log.has("The list of saved games could not be read"));
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"2", "1", "0"}));
+    EXPECT_TRUE(std::filesystem::exists(savedGames() + ".damaged"));
+    newGame();
+    EXPECT_EQ(shelf().currentGame(), "3");
+    resume("1");
+    EXPECT_EQ(events.take().back(), "loaded");
+    // The rebuilt lists were written back: the next run reads them.
+    start();
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"3", "2", "1", "0"}));
+    std::size_t complaints = 0;
+    for (const std::string& line : log.lines())
+        complaints += line.find("could not be read") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(complaints, 1u);
+}
+
+TEST_F(SavedGamesFile, EmptyingTheTrashPassesOverEntriesAlreadyGone) {
+    newGame();
+    newGame();
+    Shelf::DisposeGamesJob job(shelf(), {"9", "0"});
+    job.run();
+    EXPECT_FALSE(exists("puzzle/0/table"));
+    EXPECT_FALSE(exists("puzzle/0/setup"));
+    EXPECT_TRUE(exists("puzzle/1/setup"));
+}
+
+TEST_F(SavedGamesFile, ALoadWithoutTheFileEndsAsAFailedLoad) {
+    workspace.reset();
+    workspace = std::make_unique<Workspace>(log, logger, settings);
+    workspace->shelf().open(folder.file("missing/puzzles.dat"));
+    EXPECT_TRUE(log.has("Unable to open puzzles archive: "));
+    EXPECT_TRUE(log.has("Saves will not be available."));
+    Shelf::LoadGameJob job(shelf(), "0", workspace->loader());
+    job.run();
+    job.done();
+    EXPECT_TRUE(log.has("Unable to load game 0."));
+}
+
+TEST_F(SavedGamesFile, DamagedOrHostileGamesAreBrokenGames) {
+    settings.set("lighting", "map");
+    start();
+    newGame();
+    for (int i = 0; i < 5; ++i)
+        moveTo(std::uint32_t(i), 3000.0f + 100.0f * float(i), 0.0f);
+    pan(1.0f, 2.0f);
+    save(table().changeBackground(Tray::Background(2, TAVO::Color(0.5f, 0.5f, 0.5f), 2)));
+    sync();
+    const Bytes setup = entry("puzzle/0/setup"), tableBytes = entry("puzzle/0/table");
+    const std::string fifo = folder.file("fifo.ppm");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto setupNaming = [&](const std::string& name) {
+        Bytes named(setup.begin(), setup.begin() + 8);
+        const Bytes length{std::uint8_t(name.size()), std::uint8_t(name.size() >> 8), 0, 0};
+        named.insert(named.end(), length.begin(), length.end());
+        named.insert(named.end(), name.begin(), name.end());
+        const std::size_t old = std::size_t(setup[8]) | std::size_t(setup[9]) << 8;
+        named.insert(named.end(), setup.begin() + 12 + std::ptrdiff_t(old), setup.end());
+        return named;
+    };
+    std::vector<std::pair<Bytes, Bytes>> games;
+    // Every cut of both entries, and random damage to each.
+    for (std::size_t n = 0; n < setup.size(); ++n)
+        games.push_back({Bytes(setup.begin(), setup.begin() + std::ptrdiff_t(n)), tableBytes});
+    for (std::size_t n = 0; n < tableBytes.size(); n += 5)
+        games.push_back({setup, Bytes(tableBytes.begin(), tableBytes.begin() + std::ptrdiff_t(n))});
+    std::mt19937 random(7);
+    for (int k = 0; k < 100; ++k) {
+        Bytes s = setup, t = tableBytes;
+        Bytes& target = k % 3 == 0 ? s : t;
+        for (int flips = 0; flips < 1 + k % 4; ++flips) {
+            const std::size_t at = random() % target.size();
+            target[at] = k % 2 == 0 ? std::uint8_t(random()) : 0xFF;
+        }
+        games.push_back({s, t});
+    }
+    games.push_back({setupNaming(fifo), tableBytes});
+    games.push_back({setupNaming(folder.path()), tableBytes});
+    games.push_back({setupNaming(std::string(5000, 'a')), tableBytes});
+    Bytes large = setup;
+    large.resize(SavedGames::maximumSetupBytes + 1, 0);
+    games.push_back({large, tableBytes});
+
+    std::vector<std::pair<std::string, Bytes>> entries;
+    std::vector<std::string> ids;
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        const std::string id = std::to_string(i + 10);
+        ids.push_back(id);
+        entries.push_back({SavedGames::setupEntry(id), games[i].first});
+        entries.push_back({SavedGames::tableEntry(id), games[i].second});
+    }
+    entries.push_back({"index", index(10, ids, {})});
+    write(entries);
+    start();
+    events.take();
+    std::size_t loaded = 0, failed = 0;
+    for (const std::string& id : ids) {
+        resume(id);
+        const std::vector<std::string> heard = events.take();
+        ASSERT_FALSE(heard.empty()) << id;
+        if (heard.back() == "loaded") {
+            ++loaded;
+            EXPECT_NO_THROW(table().validate());
+            continue;
+        }
+        ++failed;
+        EXPECT_EQ(heard.back(), "failed") << id;
+        EXPECT_TRUE(shelf().description(id).broken) << id;
+        EXPECT_TRUE(log.has("Unable to load game " + id + ".")) << id;
+    }
+    EXPECT_GT(failed, games.size() / 2);
+    EXPECT_GT(loaded, 0u);
+    EXPECT_TRUE(log.has("Unable to load picture " + fifo + " for game "));
+}
