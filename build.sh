@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds Kestrune and runs it or its tests.
-#   ./build.sh run [FOLDER]
-#                     install what is missing, build, and run the main job the
-#                     project has so far: the game's picture gallery over
-#                     FOLDER (default "gallery"), listing the pictures it keeps
-#                     and writing their thumbnails to out/thumbnails/NAME.png
+#   ./build.sh run    install what is missing, build, and start the game in
+#                     the folder play/ (saved games, log, configuration), with
+#                     the sample pictures put into play/gallery/
 #   ./build.sh test   install what is missing, build, run every test
 #                     (plain, then under AddressSanitizer+UBSan, then the
 #                     thread tests under ThreadSanitizer); the drawing tests
@@ -21,6 +19,8 @@ packages=(
   python3 diffutils netpbm pngcheck zopfli libjpeg-turbo-progs
   # the drawing tests: a virtual X server and Mesa's software renderer
   xvfb libgl1-mesa-dri mesa-utils
+  # the game played end to end: pointer and keys, screenshots
+  xdotool imagemagick
 )
 
 install_missing() {
@@ -99,17 +99,25 @@ case "${1:-}" in
   run)
     install_missing
     configure_and_build out/release -DKESTRUNE_TESTS=OFF -DKESTRUNE_BENCH=OFF
-    folder=${2:-gallery}
-    if [ ! -d "$folder" ]; then
-      echo "There is no folder \"$folder\": put pictures into it, or name one: ./build.sh run FOLDER"
-      exit 0
+    # The game keeps its saved games, its log and its configuration in the
+    # folder it runs in. The sample pictures join the player's own there;
+    # none is replaced.
+    mkdir -p play/gallery
+    cp -n out/release/gallery/*.png play/gallery/
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+      echo "The game is built, but it needs a graphical desktop to open its window, and this" >&2
+      echo "session has none (neither DISPLAY nor WAYLAND_DISPLAY is set). Run this command" >&2
+      echo "again from a terminal inside a desktop session (or over ssh -X)." >&2
+      exit 1
     fi
-    picture=out/release/bin/kestrune-picture
-    mkdir -p out/thumbnails
-    "$picture" gallery "$folder" | while IFS= read -r path; do
-      name=$(basename "$path")
-      "$picture" thumbnail "$path" "out/thumbnails/$name.png" && echo "$path -> out/thumbnails/$name.png"
-    done
+    cd play
+    status=0
+    ../out/release/bin/kestrune --configuration configuration.txt || status=$?
+    if [ "$status" -ne 0 ]; then
+      echo "The game ended with an error. The end of its log, play/jigsaw_log.txt:" >&2
+      tail -n 5 jigsaw_log.txt >&2 || true
+    fi
+    exit "$status"
     ;;
   test)
     install_missing

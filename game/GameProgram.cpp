@@ -1,0 +1,221 @@
+#include "game/GameProgram.h"
+
+#include <SDL.h>
+
+#include <ostream>
+
+#include "foundation/exceptions/CppException.h"
+#include "foundation/exceptions/ExceptionLogger.h"
+#include "foundation/exceptions/ExceptionWriter.h"
+#include "foundation/threads/Duration.h"
+#include "foundation/threads/LogFile.h"
+#include "foundation/threads/PerformanceCounter.h"
+#include "foundation/threads/Runnable.h"
+#include "game/FrameClock.h"
+#include "game/GameConfiguration.h"
+#include "game/GameResources.h"
+#include "game/StopSignals.h"
+#include "game/View.h"
+#include "model/Shelf.h"
+#include "model/Table.h"
+#include "model/Workspace.h"
+#include "sdlgl/Application.h"
+#include "sdlgl/Surface.h"
+
+using TAVO::IK::SDLGL::Application;
+
+GameProgram::GameProgram(const void* resources, std::uint32_t resourceSize)
+    : resourceBytes_(resources), resourceSize_(resourceSize) {}
+
+GameProgram::~GameProgram() {
+    release();
+    logger_.reset();
+    log_.reset();
+}
+
+int GameProgram::run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    // Installed first, so that a signal during start-up also ends in the
+    // orderly shut-down.
+    StopSignals signals;
+    try {
+        int exitCode = 0;
+        if (!processCommandLine(argc, argv, out, err, exitCode))
+            return exitCode;
+        openLog();
+    } catch (const TAVO::Exception& e) {
+        TAVO::ExceptionWriter::write(err, e, "");
+        return 1;
+    } catch (const std::exception& e) {
+        TAVO::ExceptionWriter::write(err, e, "");
+        return 1;
+    }
+
+    int exitCode = 0;
+    try {
+        start();
+        while (running())
+            pass();
+    } catch (const TAVO::Exception& e) {
+        report(e);
+        exitCode = 1;
+    } catch (const std::exception& e) {
+        reportStd(e);
+        exitCode = 1;
+    } catch (...) {
+        reportUnknown();
+        exitCode = 1;
+    }
+    // Every way out of the loop comes here: the saves finish before anything
+    // they use is released.
+    try {
+        stop();
+    } catch (const TAVO::Exception& e) {
+        report(e);
+        exitCode = 1;
+    } catch (const std::exception& e) {
+        reportStd(e);
+        exitCode = 1;
+    }
+    release();
+    return exitCode;
+}
+
+bool GameProgram::processCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                                     int& exitCode) {
+    TAVO::ArgumentProcessor::Information information;
+    information.name = name;
+    information.description = description;
+    information.version = version;
+    information.command = argc > 0 && argv[0] != nullptr ? argv[0] : "kestrune";
+    information.indent = 2;
+    information.descriptionIndent = 16;
+    information.width = 79;
+    TAVO::ArgumentProcessor processor(information);
+    processor.add("--configuration", configurationArgument_);
+    processor.add("--extract-resources", extractArgument_);
+    processor.add("--use-resources", resourceArgument_);
+    TAVO::ArgumentProcessor::DefaultActionHandler handler(out, err);
+    if (processor.process(argc, argv, handler))
+        return true;
+    exitCode = handler.ok() ? 0 : 1;
+    return false;
+}
+
+void GameProgram::openLog() {
+    auto log = std::make_unique<TAVO::LogFile>();
+    log->open(logFileName);
+    log_ = std::move(log);
+    logger_ = std::make_unique<TAVO::ExceptionLogger>(*log_);
+    TAVO::Log::line(log_->entry()) << name << " " << version << " started.";
+}
+
+void GameProgram::start() {
+    resources_ = std::make_unique<GameResources>(resourceBytes_, resourceSize_);
+    if (extractArgument_.given)
+        resources_->extract(extractPath_.value);
+    if (resourceArgument_.given)
+        resources_->useFolder(resourcePath_.value);
+
+    GameConfiguration::setDefaults(configuration_);
+    if (configurationArgument_.given)
+        GameConfiguration::load(configurationPath_.value, configuration_, *log_);
+    if (TAVO::isParameterTrue(configuration_, "developer_mode"))
+        TAVO::Log::line(log_->entry()) << "Developer mode enabled.";
+
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Interrupt and termination requests are the program's own (StopSignals).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    Application::Parameters window;
+    window.title = name;
+    window.width = configuration_.getUnsigned("window_width");
+    window.height = configuration_.getUnsigned("window_height");
+    window.maximized = TAVO::isParameterTrue(configuration_, "maximized");
+    window.minimumWidth = 640;
+    window.minimumHeight = 480;
+    window.log = log_.get();
+    application_ = std::make_unique<Application>(window);
+    application_->setIcon(resources_->windowIcon());
+    setSwapInterval();
+
+    workspace_ = std::make_unique<Workspace>(*log_, *logger_, configuration_);
+    view_ = std::make_unique<View>(*application_, *log_, *workspace_, configuration_, resources_->package());
+    view_->setupShaders(configuration_);
+    application_->setEventHandler(view_.get());
+    workspace_->setEventHandler(view_.get());
+    workspace_->setGalleryDirectory(configuration_.get("gallery"));
+    workspace_->shelf().open();
+    clock_ = std::make_unique<FrameClock>(TAVO::PerformanceCounter::now());
+}
+
+void GameProgram::setSwapInterval() {
+    // Adaptive vertical sync where the driver has it, else plain.
+    if (SDL_GL_SetSwapInterval(-1) == 0)
+        return;
+    if (SDL_GL_SetSwapInterval(1) != 0)
+        TAVO::Log::line(log_->entry()) << "Unable to turn on vertical synchronisation: " << SDL_GetError();
+}
+
+bool GameProgram::running() const {
+    return !StopSignals::requested() && application_ && application_->isRunning() && view_ && view_->isRunning();
+}
+
+void GameProgram::pass() {
+    application_->processEvents();
+    workspace_->poll();
+    const float step = FrameClock::stepSeconds();
+    for (std::uint32_t due = clock_->advance(TAVO::PerformanceCounter::now()); due > 0; --due) {
+        view_->update(step);
+        workspace_->table().update(step);
+        workspace_->shelf().update(step);
+    }
+    view_->draw();
+    application_->swap();
+    TAVO::Runnable::sleep(TAVO::Duration(1));
+}
+
+void GameProgram::stop() {
+    if (stopped_ || !log_)
+        return;
+    stopped_ = true;
+    if (workspace_)
+        workspace_->stop();
+    TAVO::Log::line(log_->entry()) << "Shutdown.";
+}
+
+void GameProgram::release() {
+    if (!stopped_) {
+        try {
+            stop();
+        } catch (const TAVO::Exception& e) {
+            report(e);
+        } catch (const std::exception& e) {
+            reportStd(e);
+        }
+    }
+    // Nothing may reach the view once it is gone.
+    if (application_)
+        application_->clearEventHandler();
+    if (workspace_)
+        workspace_->setEventHandler(nullptr);
+    clock_.reset();
+    view_.reset();
+    workspace_.reset();
+    application_.reset();
+    configuration_.clear();
+    resources_.reset();
+}
+
+void GameProgram::report(const TAVO::Exception& exception) {
+    if (logger_)
+        logger_->handle(exception, "");
+}
+
+void GameProgram::reportStd(const std::exception& exception) {
+    if (logger_)
+        logger_->handleStdException(exception, "");
+}
+
+void GameProgram::reportUnknown() {
+    if (log_)
+        TAVO::Log::line(log_->entry()) << "An exception of unknown type ended the program.";
+}

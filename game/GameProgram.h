@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "foundation/cli/ArgumentProcessor.h"
+#include "foundation/text/Parameters.h"
+
+namespace TAVO {
+class ExceptionLogger;
+class LogFile;
+} // namespace TAVO
+namespace TAVO::IK::SDLGL {
+class Application;
+}
+
+class FrameClock;
+class GameResources;
+class View;
+class Workspace;
+
+// The game from its command line to its exit code. It owns every long-lived
+// object of the run and builds them in this order: the command line's
+// values, the log and its exception logger, the resources (built-in archive
+// or folder), the configuration, the window with its OpenGL context, the
+// workspace with its two worker threads, the view, and the frame clock.
+//
+// However the run ends (the window closed, an interrupt or termination
+// signal, the menu's quit button, Escape in developer mode, an exception),
+// the shut-down is the same: the held-back tray move is written, the queued
+// saves finish, both worker threads stop, "Shutdown." is logged, and the
+// objects are destroyed in reverse order of construction.
+class GameProgram {
+public:
+    static constexpr const char* name = "Kestrune";
+    static constexpr const char* version = "20250120";
+    static constexpr const char* description = "A Kestrune puzzle game.";
+    static constexpr const char* logFileName = "jigsaw_log.txt";
+
+    // The bytes of the built-in resource archive, which outlive the program.
+    GameProgram(const void* resources, std::uint32_t resourceSize);
+    virtual ~GameProgram();
+    GameProgram(const GameProgram&) = delete;
+    GameProgram& operator=(const GameProgram&) = delete;
+
+    // The whole run; the exit code: 0 after a normal shut-down and after
+    // help or the version, 1 after a command-line error or an exception.
+    // Exceptions before the log is open go to err, later ones to the log.
+    int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+    // The steps of run, for the benchmarks.
+
+    // False when the program is to end at once with the exit code.
+    bool processCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                            int& exitCode);
+    // Opens the log file in the working folder and writes the first entry.
+    void openLog();
+    // Everything from the resources to the opened saved games and the
+    // frame clock's first reading.
+    void start();
+    // Whether the main loop goes on: no stop signal arrived, the window is
+    // open and the menu has not quit.
+    bool running() const;
+    // One pass of the main loop: events, finished jobs, the fixed steps due,
+    // one frame and a 1 ms rest. (Virtual for the tests, which act as a
+    // player between passes.)
+    virtual void pass();
+    // Stops the workers, letting queued saves finish, and logs "Shutdown.".
+    // Later calls do nothing.
+    void stop();
+    // Destroys the view, the workspace, the window, the configuration and
+    // the resources, in that order (stopping first when that was not done).
+    void release();
+
+    TAVO::LogFile& log() const { return *log_; }
+    TAVO::ExceptionLogger& exceptionLogger() const { return *logger_; }
+    const TAVO::Parameters& configuration() const { return configuration_; }
+    TAVO::IK::SDLGL::Application& application() const { return *application_; }
+    Workspace& workspace() const { return *workspace_; }
+    View& view() const { return *view_; }
+
+private:
+    // Logs an exception that ended the run.
+    void report(const TAVO::Exception& exception);
+    void reportStd(const std::exception& exception);
+    void reportUnknown();
+    void setSwapInterval();
+
+    const void* resourceBytes_;
+    std::uint32_t resourceSize_;
+
+    // The command line.
+    TAVO::ArgumentProcessor::DirectValue<std::string> configurationPath_{"filename", "configuration.txt"};
+    TAVO::ArgumentProcessor::DirectValue<std::string> extractPath_{"path", ""};
+    TAVO::ArgumentProcessor::DirectValue<std::string> resourcePath_{"path", ""};
+    TAVO::ArgumentProcessor::Argument configurationArgument_{&configurationPath_, false, "configuration file"};
+    TAVO::ArgumentProcessor::Argument extractArgument_{&extractPath_, false, "extract built in resources"};
+    TAVO::ArgumentProcessor::Argument resourceArgument_{
+        &resourcePath_, false, "use external resources instead of built in resources"};
+
+    // In order of construction; released in reverse.
+    std::unique_ptr<TAVO::LogFile> log_;
+    std::unique_ptr<TAVO::ExceptionLogger> logger_;
+    std::unique_ptr<GameResources> resources_;
+    TAVO::Parameters configuration_;
+    std::unique_ptr<TAVO::IK::SDLGL::Application> application_;
+    std::unique_ptr<Workspace> workspace_;
+    std::unique_ptr<View> view_;
+    std::unique_ptr<FrameClock> clock_;
+    bool stopped_ = false;
+};
