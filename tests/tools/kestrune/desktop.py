@@ -23,8 +23,11 @@ def wait_until(what, condition, seconds=60.0, every=0.05):
         time.sleep(every)
 
 
-def run(*args, check=True):
-    result = subprocess.run([str(a) for a in args], capture_output=True, text=True)
+def run(*args, check=True, seconds=30.0):
+    try:
+        result = subprocess.run([str(a) for a in args], capture_output=True, text=True, timeout=seconds)
+    except subprocess.TimeoutExpired:
+        raise TimedOut('%s took more than %.0f s' % (' '.join(map(str, args)), seconds))
     if check and result.returncode != 0:
         raise RuntimeError('%s failed (%d): %s%s' % (' '.join(map(str, args)), result.returncode, result.stdout,
                                                      result.stderr))
@@ -35,7 +38,8 @@ class Screenshot:
     """The root window's pixels, RGB rows from the top."""
 
     def __init__(self, path=None):
-        data = subprocess.run(['import', '-window', 'root', '-depth', '8', 'ppm:-'], capture_output=True, check=True).stdout
+        data = subprocess.run(['import', '-window', 'root', '-depth', '8', 'ppm:-'], capture_output=True, check=True,
+                              timeout=30).stdout
         if path:
             with open(path, 'wb') as f:
                 f.write(data)
@@ -65,8 +69,16 @@ class Screenshot:
 
 class Pointer:
     @staticmethod
+    def location():
+        values = dict(line.split('=') for line in run('xdotool', 'getmouselocation', '--shell').stdout.split())
+        return int(values['X']), int(values['Y'])
+
+    @staticmethod
     def move(x, y):
-        run('xdotool', 'mousemove', '--sync', x, y)
+        # xdotool waits for a motion that a move to where the pointer is
+        # never makes.
+        if Pointer.location() != (x, y):
+            run('xdotool', 'mousemove', '--sync', x, y)
 
     @staticmethod
     def click(x, y, button=1):
