@@ -214,19 +214,6 @@ TEST(KestruneStartUp, ExtractionWritesTheResourcesBeforeTheWindowOpens) {
         EXPECT_TRUE(std::filesystem::is_regular_file(folder.file(name))) << name;
 }
 
-TEST(KestruneRun, TerminationAndInterruptShutDownInOrder) {
-    if (!haveDisplay())
-        GTEST_SKIP() << "no X display";
-    for (int number : {SIGTERM, SIGINT}) {
-        TempFolder folder;
-        Game game(folder.path(), {});
-        EXPECT_EQ(startAndSignal(game, number), 0) << game.log() << game.err();
-        expectStartAndShutdown(game.log());
-        // Without "--configuration" no configuration file is written.
-        EXPECT_FALSE(std::filesystem::exists(folder.file("configuration.txt")));
-    }
-}
-
 TEST(KestruneRun, AMissingConfigurationFileIsWrittenWithTheDefaults) {
     if (!haveDisplay())
         GTEST_SKIP() << "no X display";
@@ -248,17 +235,6 @@ TEST(KestruneRun, WithoutTheOptionTheConfigurationFileIsNotRead) {
     Game game(folder.path(), {});
     EXPECT_EQ(startAndSignal(game, SIGTERM), 0) << game.log();
     EXPECT_EQ(readFile(folder.file("configuration.txt")), text);
-}
-
-TEST(KestruneRun, AConfigurationThatCannotBeReadIsLoggedAndLeftAlone) {
-    if (!haveDisplay())
-        GTEST_SKIP() << "no X display";
-    TempFolder folder;
-    std::filesystem::create_directory(folder.file("settings"));
-    Game game(folder.path(), {"--configuration", "settings"});
-    EXPECT_EQ(startAndSignal(game, SIGTERM), 0) << game.log();
-    EXPECT_NE(game.log().find("Unable to read the configuration file settings"), std::string::npos) << game.log();
-    EXPECT_TRUE(std::filesystem::is_directory(folder.file("settings")));
 }
 
 TEST(KestruneRun, ExtractedResourcesServeTheGame) {
