@@ -67,15 +67,8 @@ int GameProgram::run(int argc, const char* const* argv, std::ostream& out, std::
     }
     // Every way out of the loop comes here: the saves finish before anything
     // they use is released.
-    try {
-        stop();
-    } catch (const TAVO::Exception& e) {
-        report(e);
+    if (!stop())
         exitCode = 1;
-    } catch (const std::exception& e) {
-        reportStd(e);
-        exitCode = 1;
-    }
     release();
     return exitCode;
 }
@@ -173,25 +166,26 @@ void GameProgram::pass() {
     TAVO::Runnable::sleep(TAVO::Duration(1));
 }
 
-void GameProgram::stop() {
+bool GameProgram::stop() {
     if (stopped_ || !log_)
-        return;
+        return true;
     stopped_ = true;
-    if (workspace_)
-        workspace_->stop();
+    bool stopped = false;
+    try {
+        if (workspace_)
+            workspace_->stop();
+        stopped = true;
+    } catch (const TAVO::Exception& e) {
+        report(e);
+    } catch (const std::exception& e) {
+        reportStd(e);
+    }
     TAVO::Log::line(log_->entry()) << "Shutdown.";
+    return stopped;
 }
 
 void GameProgram::release() {
-    if (!stopped_) {
-        try {
-            stop();
-        } catch (const TAVO::Exception& e) {
-            report(e);
-        } catch (const std::exception& e) {
-            reportStd(e);
-        }
-    }
+    stop();
     // Nothing may reach the view once it is gone.
     if (application_)
         application_->clearEventHandler();

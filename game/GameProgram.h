@@ -68,8 +68,9 @@ public:
     // player between passes.)
     virtual void pass();
     // Stops the workers, letting queued saves finish, and logs "Shutdown.".
-    // Later calls do nothing.
-    void stop();
+    // False when stopping failed (the failure is logged); later calls do
+    // nothing and give true.
+    bool stop();
     // Destroys the view, the workspace, the window, the configuration and
     // the resources, in that order (stopping first when that was not done).
     void release();
