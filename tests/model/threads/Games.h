@@ -23,48 +23,13 @@
 #include "model/Shelf.h"
 #include "model/Table.h"
 #include "model/Workspace.h"
+#include "support/MemoryLog.h"
 #include "support/PictureFiles.h"
 #include "support/TempFolder.h"
 
 namespace GamesTest {
 
-// Keeps every log line; any thread may write.
-class LinesLog : public TAVO::Log {
-public:
-    std::shared_ptr<EntrySession> entry() override { return std::make_shared<Entry>(*this); }
-
-    std::vector<std::string> lines() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return lines_;
-    }
-    bool has(const std::string& text) {
-        for (const std::string& line : lines())
-            if (line.find(text) != std::string::npos)
-                return true;
-        return false;
-    }
-
-private:
-    class Entry : public EntrySession, public TAVO::WriteStream {
-    public:
-        explicit Entry(LinesLog& log) : log_(log) {}
-        ~Entry() override {
-            std::lock_guard<std::mutex> lock(log_.mutex_);
-            log_.lines_.push_back(text_);
-        }
-        TAVO::WriteStream& stream() override { return *this; }
-        void write(const void* source, std::uint64_t count) override {
-            text_.append(static_cast<const char*>(source), count);
-        }
-
-    private:
-        LinesLog& log_;
-        std::string text_;
-    };
-
-    std::mutex mutex_;
-    std::vector<std::string> lines_;
-};
+using LinesLog = KestruneTest::MemoryLog;
 
 // Every notification of the table, the workspace and the shelf as a line.
 class Events : public PuzzleEventHandler, public Shelf::EventHandler {
