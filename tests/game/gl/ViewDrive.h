@@ -109,7 +109,6 @@ protected:
         SDL_SetEventFilter(pushedPointerOnly, nullptr);
     }
     void TearDown() override {
-        SDL_SetEventFilter(nullptr, nullptr);
         close();
         GLTest::TearDown();
     }
@@ -207,23 +206,6 @@ protected:
     }
 
     // ---- events, pushed and pumped ----
-
-    // The X server is shared with the other tests: a window of theirs that
-    // closes over this one makes SDL report the real pointer's place here.
-    // Only the pointer events pushed below (window 0) reach the view.
-    static int SDLCALL pushedPointerOnly(void*, SDL_Event* event) {
-        switch (event->type) {
-        case SDL_MOUSEMOTION:
-            return event->motion.windowID == 0;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            return event->button.windowID == 0;
-        case SDL_MOUSEWHEEL:
-            return event->wheel.windowID == 0;
-        default:
-            return 1;
-        }
-    }
 
     void push(SDL_Event event) {
         ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();

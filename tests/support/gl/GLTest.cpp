@@ -43,9 +43,27 @@ void GLTest::SetUp() {
     } catch (const Exception& e) {
         FAIL() << e;
     }
+    SDL_SetEventFilter(pushedPointerOnly, nullptr);
 }
 
-void GLTest::TearDown() { application_.reset(); }
+void GLTest::TearDown() {
+    SDL_SetEventFilter(nullptr, nullptr);
+    application_.reset();
+}
+
+int SDLCALL GLTest::pushedPointerOnly(void*, SDL_Event* event) {
+    switch (event->type) {
+    case SDL_MOUSEMOTION:
+        return event->motion.windowID == 0;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        return event->button.windowID == 0;
+    case SDL_MOUSEWHEEL:
+        return event->wheel.windowID == 0;
+    default:
+        return 1;
+    }
+}
 
 const FSPackage& Resources::package() {
     static const FSPackage package(std::string(KESTRUNE_SOURCE_DIR) + "/resources");

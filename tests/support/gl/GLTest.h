@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <SDL.h>
+
 #include "foundation/packages/FSPackage.h"
 #include "sdlgl/Application.h"
 #include "sdlgl/FrameBufferObject.h"
@@ -27,6 +29,11 @@ public:
     static TAVO::IK::SDLGL::Application::Parameters parameters();
     // Fails the test unless an X display is named.
     static bool haveDisplay();
+    // The X server is shared with the other tests: a window of theirs that
+    // closes over this one makes SDL report the real pointer's place here.
+    // Installed as the event filter, it lets through only the pointer events
+    // a test pushes itself (window 0).
+    static int SDLCALL pushedPointerOnly(void*, SDL_Event* event);
 
 protected:
     void SetUp() override;
