@@ -2,29 +2,10 @@
 # taken apart with kestrune-archive, and its entries read here from their
 # byte layout (index, set-up, and a table entry as its snapshot followed by
 # the journal's records, each kept as written).
-import os, struct, subprocess, tempfile
+import os, subprocess, sys, tempfile
 
-
-class Reader:
-    def __init__(self, data):
-        self.data, self.at = data, 0
-
-    def take(self, fmt):
-        values = struct.unpack_from('<' + fmt, self.data, self.at)
-        self.at += struct.calcsize('<' + fmt)
-        return values if len(values) > 1 else values[0]
-
-    def u32s(self):
-        return [self.take('I') for _ in range(self.take('I'))]
-
-    def text(self):
-        n = self.take('I')
-        value = self.data[self.at:self.at + n]
-        self.at += n
-        return value.decode('utf-8')
-
-    def end(self):
-        return self.at >= len(self.data)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'model'))
+from saved_games import Reader  # noqa: E402
 
 
 def entries(tools, archive):
