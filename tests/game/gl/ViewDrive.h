@@ -29,6 +29,7 @@
 #include "foundation/streams/CppOutStream.h"
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/text/Parameters.h"
+#include "game/GameConfiguration.h"
 #include "game/View.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/Picture.h"
@@ -123,18 +124,12 @@ protected:
         workspace.reset();
     }
 
-    // The game's configuration at its defaults, then the keys given.
+    // The game's configuration at its defaults, drawn without antialiasing,
+    // then the keys given.
     void build(const std::vector<std::pair<std::string, std::string>>& keys = {}) {
         configuration = TAVO::Parameters();
-        const char* defaults[][2] = {{"wireframe", "false"},      {"developer_mode", "false"},
-                                     {"fullscreen", "false"},     {"lighting", "attribute"},
-                                     {"antialiasing", "false"},   {"tray_pattern", "cloth"},
-                                     {"tray_pattern_size", "64"}, {"tray_pattern_strength", "0.1"},
-                                     {"tray_red", "0.75"},        {"tray_green", "0.75"},
-                                     {"tray_blue", "0.75"},       {"tray_preview", "blank"},
-                                     {"tray_preview_strength", "0.2"}};
-        for (const auto& entry : defaults)
-            configuration.set(entry[0], entry[1]);
+        GameConfiguration::setDefaults(configuration);
+        configuration.set("antialiasing", "false");
         for (const auto& [key, value] : keys)
             configuration.set(key, value);
         folder = std::make_unique<KestruneTest::TempFolder>();
