@@ -96,18 +96,12 @@ protected:
     static constexpr std::uint32_t height = 480;
     using Page = GameMenu::Page;
 
-    void SetUp() override {
-        ASSERT_TRUE(haveDisplay());
+    TAVO::IK::SDLGL::Application::Parameters windowParameters() const override {
         TAVO::IK::SDLGL::Application::Parameters p = parameters();
         p.width = width;
         p.height = height;
         p.resizable = false;
-        try {
-            application_ = std::make_unique<TAVO::IK::SDLGL::Application>(p);
-        } catch (const TAVO::Exception& e) {
-            FAIL() << e;
-        }
-        SDL_SetEventFilter(pushedPointerOnly, nullptr);
+        return p;
     }
     void TearDown() override {
         close();

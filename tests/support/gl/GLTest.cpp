@@ -39,7 +39,7 @@ void GLTest::SetUp() {
     // A fatal failure here keeps the test's body from running.
     ASSERT_TRUE(haveDisplay());
     try {
-        application_ = std::make_unique<Application>(parameters());
+        application_ = std::make_unique<Application>(windowParameters());
     } catch (const Exception& e) {
         FAIL() << e;
     }

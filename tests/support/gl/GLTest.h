@@ -38,6 +38,8 @@ public:
 protected:
     void SetUp() override;
     void TearDown() override;
+    // The window SetUp opens; a fixture may ask for another.
+    virtual TAVO::IK::SDLGL::Application::Parameters windowParameters() const { return parameters(); }
 
     TAVO::IK::SDLGL::Application& application() { return *application_; }
 
