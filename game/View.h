@@ -62,7 +62,8 @@ public:
     // Pan speed in table units a second, zoom speed in levels a second.
     static constexpr float panSpeed = 100.0f;
     static constexpr float zoomSpeed = 1.0f;
-    // Parts within this many pixels of the pointer are picked.
+    // The part under the pointer is picked; when there is none, a part
+    // within this many pixels of it.
     static constexpr float pickRadius = 15.0f;
 
     // Reads "wireframe", "developer_mode", "fullscreen" (applied at once),
@@ -139,7 +140,8 @@ private:
     // The current tray's pose; with the tray drag running, moved by its offset.
     TrayPose drawnPose(const Table& table) const;
     TAVO::Point<2, float> tablePoint(const TrayPose& pose, const TAVO::Point<2, float>& normalized);
-    // The part of the current tray within the pick radius of the pointer.
+    // The part of the current tray under the pointer, else one within the
+    // pick radius of it (Tray::pick).
     bool pickPart(const TAVO::Point<2, float>& normalized, std::uint32_t& part);
     // Records the tray's new view pose, applies it and holds it back in the
     // shelf. A pose that is not finite is dropped.

@@ -167,11 +167,24 @@ Pose Tray::fitPose(std::uint32_t anchor, const Pose& pose, std::uint32_t x) cons
 }
 
 bool Tray::pick(const Point<2, float>& point, float radius, std::uint32_t& part) const {
+    // Where the point falls in a part's own puzzle coordinates.
+    auto local = [&](std::uint32_t id, const Part& candidate) {
+        const Point<2, float>& lying = entry(id).pose().position();
+        return (point - toVector(lying)) + toVector(candidate.bounds().origin());
+    };
+    // The part under the point itself, however close a higher neighbour
+    // comes: a press on a piece takes that piece.
     for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
         const Part& candidate = partOf(*it);
-        const Point<2, float>& lying = entry(*it).pose().position();
-        const Point<2, float> centre = (point - toVector(lying)) + toVector(candidate.bounds().origin());
-        if (candidate.meets(TAVO::Hypersphere<2, float>(centre, radius))) {
+        if (candidate.contains(local(*it, candidate))) {
+            part = *it;
+            return true;
+        }
+    }
+    // Only a point between parts reaches out with the circle.
+    for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
+        const Part& candidate = partOf(*it);
+        if (candidate.meets(TAVO::Hypersphere<2, float>(local(*it, candidate), radius))) {
             part = *it;
             return true;
         }

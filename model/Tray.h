@@ -144,7 +144,9 @@ public:
     static Pose joinedPose(const TAVO::Point<2, float>& anchorOrigin, const Pose& pose,
                            const TAVO::Point<2, float>& origin);
 
-    // The topmost part that meets the circle (entry angles are ignored).
+    // The topmost part that contains the point; when none does, the topmost
+    // part that meets the circle of the radius around it (entry angles are
+    // ignored).
     bool pick(const TAVO::Point<2, float>& point, float radius, std::uint32_t& part) const;
 
     // Starts the view animation that centres the part at scale 1.

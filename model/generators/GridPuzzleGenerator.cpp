@@ -273,11 +273,16 @@ Tuple<2, unsigned int> GridPuzzleGenerator::searchGridSize(std::uint32_t count, 
             }
         }
     }
-    // A very long picture can round its short side to 0 pieces: one at least.
+    // A very long picture can round its short side to 0 pieces. It gets
+    // one, and the long side then takes the requested count, which a single
+    // row or column realises exactly (the long side was searched for the
+    // short side's zero and would multiply the count).
+    if (nShort == 0) {
+        nShort = 1;
+        nLong = count;
+    }
     if (nLong == 0)
         nLong = 1;
-    if (nShort == 0)
-        nShort = 1;
     if (width >= height)
         return Tuple<2, unsigned int>(nLong, nShort);
     return Tuple<2, unsigned int>(nShort, nLong);

@@ -68,7 +68,8 @@ public:
                                                     const TAVO::Migration::ImageMetadata& description);
     // The grid for the set-up: nearest to count pieces with pieces as square
     // as the aspect limit allows, computed in float. (1, 1) for a count or a
-    // side of 0; never a zero dimension.
+    // side of 0; never a zero dimension. A picture too long for a second
+    // row (or column) gets one, of count pieces.
     static TAVO::Tuple<2, unsigned int> searchGridSize(std::uint32_t count, std::uint32_t width,
                                                        std::uint32_t height, float aspectLimit);
 

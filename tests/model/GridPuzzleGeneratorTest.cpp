@@ -398,9 +398,18 @@ TEST(GridPuzzleGenerator, SearchGridSize) {
     EXPECT_EQ(G::searchGridSize(1, 100, 100, 1.1f), Grid(1u, 1u));
     EXPECT_EQ(G::searchGridSize(2, 100, 100, 1.1f), Grid(1u, 2u));
     EXPECT_EQ(G::searchGridSize(2, 100, 120, 1.1f), Grid(1u, 2u));
-    // Very long pictures get one row (or column), never zero.
-    EXPECT_EQ(G::searchGridSize(16, 1000, 1, 1.1f), Grid(126u, 1u));
-    EXPECT_EQ(G::searchGridSize(16, 1, 1000, 1.1f), Grid(1u, 126u));
+    // Very long pictures get one row (or column), never zero, and that row
+    // holds the requested count: the count of square pieces along the long
+    // side (126 and 73 here) would make far more pieces than asked for.
+    EXPECT_EQ(G::searchGridSize(16, 1000, 1, 1.1f), Grid(16u, 1u));
+    EXPECT_EQ(G::searchGridSize(16, 1, 1000, 1.1f), Grid(1u, 16u));
+    EXPECT_EQ(G::searchGridSize(16, 1000, 3, 1.1f), Grid(16u, 1u));
+    EXPECT_EQ(G::searchGridSize(16, 3, 1000, 1.1f), Grid(1u, 16u));
+    EXPECT_EQ(G::searchGridSize(9, 16384, 1, 1.1f), Grid(9u, 1u));
+    // Where the search itself rounds the short side to one piece, its grid
+    // stands as it always was (set-ups of such pictures keep their cut).
+    EXPECT_EQ(G::searchGridSize(16, 1000, 30, 1.1f), Grid(23u, 1u));
+    EXPECT_EQ(G::searchGridSize(16, 1000, 60, 1.1f), Grid(16u, 1u));
     for (std::uint32_t n : {1u, 2u, 3u, 16u, 100u, 1000u, 10000u, 0xFFFFFFFFu})
         for (std::uint32_t w : {1u, 2u, 7u, 100u, 1000u, 16384u})
             for (std::uint32_t h : {1u, 3u, 100u, 16384u}) {

@@ -144,6 +144,38 @@ TEST(Setup, VeryLongPicturesStillGetAGameThatCanStart) {
     }
 }
 
+// A picture too long for two rows of the asked-for count: one row of that
+// count, not the far more pieces of square cells along the long side (73
+// on 1000 x 3, 126 on 1000 x 1). The puzzle is still scaled by its short
+// side; stepping moves one piece at a time.
+TEST(Setup, VeryLongPicturesGetTheRequestedCountInOneRow) {
+    for (const auto& [w, h] : {std::pair{1000u, 3u}, std::pair{1000u, 1u}, std::pair{3u, 1000u}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        ::Setup setup = setupOf(w, h, 16);
+        EXPECT_EQ(setup.pieceCount(), 16u);
+        EXPECT_EQ(setup.grid(), w > h ? Grid(16u, 1u) : Grid(1u, 16u));
+        const auto puzzle = setup.generate();
+        EXPECT_EQ(puzzle->pieceCount(), 16u);
+        setup.stepPieceCount(true);
+        EXPECT_EQ(setup.pieceCount(), 17u);
+    }
+    ::Setup thin = setupOf(1000, 3, 16);
+    EXPECT_EQ(thin.puzzleSize(), Size(104987.0f, 315.0f));
+}
+
+// A game stored before the mend above keeps the grid it was cut with: the
+// grid is read, never searched again, so its journal still fits its parts.
+TEST(Setup, AStoredOlderGridIsKeptOnLoad) {
+    ::Setup read;
+    readInto(fromHex(stored(0, "pictures/1000x3.png", 16, 104987.0f, 315.0f, 73, 1)), read);
+    read.setPicture("pictures/1000x3.png", pictureOf(1000, 3));
+    EXPECT_EQ(read.grid(), Grid(73u, 1u));
+    EXPECT_EQ(read.pieceCount(), 73u);
+    expectSameCut(*read.generate(), *gridCut(0, 73, 1, 104987.0f, 315.0f));
+    // Written again (as every save of the game does), it is the same bytes.
+    EXPECT_EQ(hexOf(serialized(read)), stored(0, "pictures/1000x3.png", 16, 104987.0f, 315.0f, 73, 1));
+}
+
 TEST(Setup, SteppingChangesTheRealCountOrStopsAtTheEnds) {
     ::Setup setup = setupOf(1000, 1000, 16);
     const std::uint32_t before = setup.pieceCount();

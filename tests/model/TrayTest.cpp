@@ -232,6 +232,56 @@ TEST(Tray, PickFindsTheTopmostPartUnderTheCircle) {
     EXPECT_EQ(hit, a);
 }
 
+// Two neighbouring pieces of a real cut laid side by side as in the finished
+// picture, the right one above: a press in the middle of the left one takes
+// the left one although the circle around the press also reaches its
+// neighbour's cut. Between the pieces (in neither) the circle decides, and
+// the topmost part it reaches wins.
+TEST(Tray, PickTakesThePartUnderThePointBeforeNeighboursWithinTheCircle) {
+    Game game(5, 3, 1);
+    Tray& tray = game.table.tray(0);
+    const std::uint32_t left = game.partOf(0), middle = game.partOf(1), right = game.partOf(2);
+    // Far from the scattered parts, each piece where it lies in the picture
+    // shifted by (10000, 10000): the middle one last, so on top.
+    const Vector<2, float> shift(10000.0f, 10000.0f);
+    auto layInPlace = [&](std::uint32_t part) {
+        tray.movePart(part, game.table.part(part).bounds().origin() + shift);
+    };
+    layInPlace(left);
+    layInPlace(middle);
+    const Point<2, float> centre = Point<2, float>(32.0f, 32.0f) + shift;
+    // 40 units: 15 pixels at a zoom level of about -1.4, where a cell is
+    // some 24 pixels wide.
+    const float radius = 40.0f;
+    ASSERT_TRUE(game.table.part(left).contains(Point<2, float>(32.0f, 32.0f)));
+    ASSERT_FALSE(game.table.part(middle).contains(Point<2, float>(32.0f, 32.0f)));
+    ASSERT_TRUE(game.table.part(middle).meets(TAVO::Hypersphere<2, float>(Point<2, float>(32.0f, 32.0f), radius)))
+        << "the neighbour above is within the circle";
+    std::uint32_t hit = 0xFFFFFFFFu;
+    ASSERT_TRUE(tray.pick(centre, radius, hit));
+    EXPECT_EQ(hit, left);
+    // The same on the neighbour's side: the middle piece's own middle.
+    ASSERT_TRUE(tray.pick(centre + Vector<2, float>(64.0f, 0.0f), radius, hit));
+    EXPECT_EQ(hit, middle);
+
+    // The right piece laid 30 units right of its place, under the middle
+    // one: below the row, in no piece, the circle reaches both the middle
+    // and the right piece, and the middle one, on top, wins; lifted above
+    // the middle one, the right one wins. Far below, only the left piece is
+    // within the circle.
+    tray.movePart(right, game.table.part(right).bounds().origin() + shift + Vector<2, float>(30.0f, 0.0f));
+    tray.movePart(middle, tray.partPose(middle).position());
+    const Point<2, float> below = Point<2, float>(64.0f + 64.0f + 15.0f, -20.0f) + shift;
+    ASSERT_FALSE(tray.pick(below, 0.5f, hit)) << "the point lies in no piece";
+    ASSERT_TRUE(tray.pick(below, radius, hit));
+    EXPECT_EQ(hit, middle);
+    tray.movePart(right, tray.partPose(right).position());
+    ASSERT_TRUE(tray.pick(below, radius, hit));
+    EXPECT_EQ(hit, right);
+    ASSERT_TRUE(tray.pick(Point<2, float>(10.0f, -30.0f) + shift, radius, hit));
+    EXPECT_EQ(hit, left);
+}
+
 TEST(Tray, FocusAnimationEndsJustShortOfItsTargetAfterSeventySixSteps) {
     Game game(0, 2, 2);
     Tray& tray = game.table.tray(0);

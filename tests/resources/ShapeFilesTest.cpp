@@ -10,6 +10,7 @@
 #include "ShippedResources.h"
 #include "geometry/Polygon.h"
 #include "geometry/PolygonTriangulator.h"
+#include "foundation/streams/CRC32.h"
 #include "support/Command.h"
 
 using namespace ResourcesTest;
@@ -328,6 +329,93 @@ TEST(ShapeFiles, DigitsAreTheTenDigitsOnOneBaseline) {
         std::sort(segments.begin(), segments.end());
         EXPECT_EQ(segments, lit[d]);
     }
+}
+
+// On a display the "1" lights the two right-hand segments of a full-width
+// cell. Its layer holds just those two contours at the right edge and one
+// point of no contour at the cell's lower-left corner, so that a glyph
+// placed by the box around its points keeps the cell; without that point
+// the layer is byte for byte the "1" of before. Every other layer is
+// unchanged too (CRC-32 of each layer's bytes, worked out by Python's zlib
+// from the file before the "1" got its cell).
+TEST(ShapeFiles, TheOneStandsAtTheRightOfAFullWidthCell) {
+    const std::string bytes = EmbeddedArchive().entry("assets/digits.dat");
+    const Shape digits = parse(bytes);
+    ASSERT_EQ(digits.layers.size(), 10u);
+    const float width = digits.extent[0], height = digits.extent[1];
+    const Layer& one = digits.layers[1];
+    ASSERT_EQ(one.contours.size(), 2u);
+    std::vector<bool> used(one.points.size(), false);
+    for (const auto& contour : one.contours)
+        for (std::uint32_t i : contour) {
+            used.at(i) = true;
+            EXPECT_GT(one.points[i][0], width * 2.0f / 3.0f) << "a stroke left of the right-hand third";
+        }
+    ASSERT_FALSE(used.empty());
+    EXPECT_FALSE(used.back());
+    EXPECT_EQ(one.points.back(), (std::array<float, 2>{0.0f, 0.0f}));
+    EXPECT_EQ(std::count(used.begin(), used.end(), false), 1);
+    float low[2] = {1e9f, 1e9f}, high[2] = {-1e9f, -1e9f};
+    for (const auto& p : one.points)
+        for (int k = 0; k < 2; ++k) {
+            low[k] = std::min(low[k], p[k]);
+            high[k] = std::max(high[k], p[k]);
+        }
+    EXPECT_EQ(low[0], 0.0f);
+    EXPECT_EQ(low[1], 0.0f);
+    EXPECT_EQ(high[0], width);
+    EXPECT_EQ(high[1], height);
+
+    // Each layer's bytes: the colour, point and contour lists with their counts.
+    std::vector<std::string> layers;
+    {
+        std::size_t at = 16;
+        auto word = [&](std::size_t from) {
+            std::uint32_t n = 0;
+            std::memcpy(&n, bytes.data() + from, 4);
+            return std::size_t(n);
+        };
+        const std::size_t count = word(at);
+        at += 4;
+        for (std::size_t l = 0; l < count; ++l) {
+            const std::size_t start = at;
+            at += 4 + 16 * word(at);
+            at += 4 + 8 * word(at);
+            const std::size_t contours = word(at);
+            at += 4;
+            for (std::size_t c = 0; c < contours; ++c)
+                at += 4 + 4 * word(at);
+            layers.push_back(bytes.substr(start, at - start));
+        }
+        ASSERT_EQ(at, bytes.size());
+    }
+    const std::uint32_t before[10] = {0x1eac5d4fu, 0x72d0d35fu, 0xad542600u, 0xf6176f65u, 0xfe0da793u,
+                                      0xec414f38u, 0xeaf3b19eu, 0x71d83bf9u, 0xc3eae9f7u, 0x62251946u};
+    const std::size_t sizes[10] = {372, 140, 320, 320, 280, 320, 384, 192, 448, 384};
+    for (std::size_t d = 0; d < 10; ++d) {
+        if (d == 1)
+            continue;
+        EXPECT_EQ(layers[d].size(), sizes[d]) << "digit " << d;
+        EXPECT_EQ(TAVO::CRC32::of(layers[d].data(), layers[d].size()), before[d]) << "digit " << d;
+    }
+    // The "1" without its corner point: one point fewer, the last 8 point
+    // bytes gone.
+    std::string withoutMark = layers[1];
+    // The colour count (0) comes first, then the point count.
+    const std::size_t points = 4;
+    std::uint32_t pointCount = 0;
+    std::memcpy(&pointCount, withoutMark.data() + points, 4);
+    ASSERT_EQ(pointCount, one.points.size());
+    --pointCount;
+    std::memcpy(withoutMark.data() + points, &pointCount, 4);
+    withoutMark.erase(points + 4 + 8 * pointCount, 8);
+    EXPECT_EQ(withoutMark.size(), sizes[1]);
+    EXPECT_EQ(TAVO::CRC32::of(withoutMark.data(), withoutMark.size()), before[1]);
+    // The bounds stay (0, 0) to (0.56, 1).
+    EXPECT_EQ(digits.origin[0], 0.0f);
+    EXPECT_EQ(digits.origin[1], 0.0f);
+    EXPECT_EQ(width, 0.56f);
+    EXPECT_EQ(height, 1.0f);
 }
 
 // The title is drawn white on a white page: only its own colours show it.

@@ -27,10 +27,11 @@ ShapeFile shippedDigits() {
 
 } // namespace
 
-// The shipped digits are seven-segment glyphs 1 high: "1" is one stroke
-// (0.15) wide, "7" the full 0.56 less the bar's cut (0.02 sqrt 2). "1x7" at
-// height 40 from (100, 50): the "1" at the pen, then a gap of a quarter
-// height, the "7"; the letter is skipped. One opaque ranged draw per glyph.
+// The shipped digits are seven-segment glyphs 1 high: "1" takes a cell as
+// wide as "0" (0.56), its strokes at the right; "7" the full 0.56 less the
+// bar's cut (0.02 sqrt 2). "1x7" at height 40 from (100, 50): the "1"'s cell
+// at the pen, then a gap of a quarter height, the "7"; the letter is
+// skipped. One opaque ranged draw per glyph.
 TEST(DigitText, MeasuresAndPlacesEachGlyphAtThePen) {
     RecordingShapeShader shader;
     auto font = std::make_shared<const Text::Font>(shader, shippedDigits());
@@ -38,7 +39,7 @@ TEST(DigitText, MeasuresAndPlacesEachGlyphAtThePen) {
     EXPECT_FLOAT_EQ(font->unitHeight(), 1.0f);
     EXPECT_FLOAT_EQ(font->spacing()[0], 0.25f);
     EXPECT_EQ(font->glyph('a'), nullptr);
-    const float advances[2] = {0.15f, 0.56f - 0.02f * std::sqrt(2.0f)};
+    const float advances[2] = {0.56f, 0.56f - 0.02f * std::sqrt(2.0f)};
     Panel root(Tuple<2, float>(800, 600), false);
     root.add(std::make_unique<Text>(font, 40.0f, TAVO::Color(0.2f, 0.4f, 0.6f)), lowerLeft, lowerLeft,
              TAVO::Vector<2, float>(100, 50), false);

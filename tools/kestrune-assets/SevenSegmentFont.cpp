@@ -70,6 +70,12 @@ ShapeDrawing SevenSegmentFont::drawing() {
         for (int s = a; s <= g; ++s)
             if (segments(digit) & (1u << s))
                 layer.add(segment(static_cast<Segment>(s)));
+        // The "1" lights only the right-hand segments; a mark at the
+        // lower-left corner keeps the rest of its cell, so that it stands
+        // at the right of a full-width digit as on a display, not as a
+        // narrow stroke where the cell begins.
+        if (digit == 1)
+            layer.addMark({0.0, 0.0});
     }
     return font;
 }

@@ -6,6 +6,8 @@
 // seven segments of a display. The outer corners belong to the vertical
 // segments, so every digit reaches from 0 to the full height and all of them
 // stand on one baseline when each glyph is placed by its own lower-left corner.
+// The "1" lights only its right-hand segments and holds a point of no contour
+// at (0, 0), so that its glyph keeps the whole width of a cell.
 class SevenSegmentFont {
 public:
     // The segments a to g: top, upper right, lower right, bottom, lower left,

@@ -31,6 +31,11 @@ ShapeDrawing::Layer& ShapeDrawing::Layer::add(const Path& path) {
     return *this;
 }
 
+ShapeDrawing::Layer& ShapeDrawing::Layer::addMark(Path::Point point) {
+    points_.push_back(point);
+    return *this;
+}
+
 ShapeDrawing::Layer& ShapeDrawing::Layer::paint(const std::function<Colour(double x, double y)>& colour) {
     colours_.clear();
     for (const Path::Point& p : points_)

@@ -31,6 +31,9 @@ public:
     public:
         // Appends the path's points and one contour over them.
         Layer& add(const Path& path);
+        // Appends a point of no contour: it draws nothing, but a reader
+        // that places the layer by the box around its points counts it.
+        Layer& addMark(Path::Point point);
         // Gives every point the colour the function returns for its position.
         Layer& paint(const std::function<Colour(double x, double y)>& colour);
 

@@ -280,7 +280,7 @@ void GameMenu::setup(Shape::ShapeShader& shader, const TAVO::Package& package,
 
     auto picture = std::make_unique<PictureSelectPanel>(
         builder, pageSize, workspace_->gallery(),
-        builder.memberButton("assets/abort.dat", this, &GameMenu::showGameSelection, Component::escapeKey),
+        builder.memberButton("assets/abort.dat", this, &GameMenu::backToGames, Component::escapeKey),
         builder.memberButton("assets/play.dat", this, &GameMenu::showSetup, Component::enterKey),
         builder.memberButton("assets/abort.dat", this, &GameMenu::cancelPreview, Component::escapeKey),
         std::make_unique<PictureSelectHandler>(this));
@@ -462,6 +462,11 @@ void GameMenu::showPictures() {
     ++pictureRequest_;
     picturePanel_->closeOverlay();
     showPage(Page::picture);
+}
+
+void GameMenu::backToGames() {
+    cancelPreview();
+    showPage(Page::gameSelection);
 }
 
 void GameMenu::showSetup() {

@@ -103,6 +103,9 @@ public:
     void toggleFullscreen();
     void quit() { running_ = false; }
     void showPictures();
+    // From the picture page back to the game list; a load still under way
+    // is dropped and the overlay closed, as a cancel does.
+    void backToGames();
     // From the picture preview to the set-up page.
     void showSetup();
     // Closes the picture overlay; a load still under way is dropped.

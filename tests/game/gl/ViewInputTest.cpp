@@ -201,3 +201,58 @@ TEST_F(ViewDrive, APictureBeyondTheLargestTextureFailsItsGame) {
     EXPECT_TRUE(log.has("Unable to show the game"));
     frame();
 }
+
+// Zoomed out until pieces are some 20 pixels apart, with a neighbour laid
+// above a piece, exactly where it joins it: a press in the piece's middle
+// lifts that piece, not the neighbour within the 15 pixels around the press,
+// and "1" with the pointer there moves that piece anew, not the neighbour.
+TEST_F(ViewDrive, APressAndTheDigitKeysTakeThePieceUnderThePointer) {
+    build();
+    startGame(12, 240, 160);
+    const auto partOf = [&](std::uint32_t piece) {
+        for (const auto& [id, part] : table().parts())
+            for (std::uint32_t p : part.pieces())
+                if (p == piece)
+                    return id;
+        ADD_FAILURE() << "no part holds piece " << piece;
+        return 0u;
+    };
+    // Pieces 0 and 1 side by side as in the picture, away from the others,
+    // 1 on top.
+    const std::uint32_t below = partOf(0), above = partOf(1);
+    const TAVO::Vector<2, float> shift(3000.0f, 3000.0f);
+    const auto layOut = [&] {
+        for (std::uint32_t part : {below, above}) {
+            Table::TypedAction& action = table().movePart(
+                0, 0, part, Tray::Pose(table().part(part).bounds().origin() + shift, TAVO::Angle(0.0)));
+            action.action().apply(table());
+        }
+    };
+    layOut();
+    const TAVO::Tuple<2, float> size = workspace->currentSetup().puzzleSize();
+    const Point<2, float> middle(size[0] / 8.0f, size[1] / 6.0f);
+    table().tray(0).setPose(TrayPose(TAVO::Vector<2, float>(-middle[0] - shift[0], -middle[1] - shift[1]), -2.5f));
+    const float reach = Camera::pixelsToTableUnits(trayPose(), View::pickRadius);
+    ASSERT_TRUE(table().part(below).contains(middle));
+    ASSERT_TRUE(table().part(above).meets(TAVO::Hypersphere<2, float>(middle, reach)))
+        << "the neighbour is within the press's reach";
+
+    const std::pair<int, int> at = pixelOf(middle + shift);
+    moveTo(at.first, at.second);
+    press(at);
+    ASSERT_TRUE(view->partDragActive());
+    EXPECT_EQ(view->partDrag().part(), below);
+    // Dropped well away, so that it does not join its neighbour.
+    const std::pair<int, int> away(at.first - 150, at.second);
+    moveTo(away);
+    release(away);
+    ASSERT_EQ(table().parts().size(), 12u);
+
+    layOut();
+    moveTo(at.first, at.second);
+    const Tray::Pose neighbour = table().tray(0).partPose(above);
+    const Tray::Pose before = table().tray(0).partPose(below);
+    tap(SDLK_1, SDL_SCANCODE_1);
+    EXPECT_NE(table().tray(0).partPose(below).position(), before.position()) << "placed anew";
+    EXPECT_EQ(table().tray(0).partPose(above).position(), neighbour.position());
+}

@@ -292,7 +292,10 @@ def search_grid(N, W, H, limit):
             dc, db = miss(c_short, c_long), miss(n_short, n_long)
             if dc < db or (dc == db and a > b):
                 n_long, n_short = c_long, c_short
-    n_long, n_short = max(n_long, 1), max(n_short, 1)
+    if n_short == 0:
+        # Too long for a second row: one row of the requested count.
+        n_long, n_short = N, 1
+    n_long = max(n_long, 1)
     return (n_long, n_short) if W >= H else (n_short, n_long)
 
 

@@ -30,8 +30,9 @@ std::shared_ptr<const Text::Font> shippedFont(Shape::ShapeShader& shader) {
 
 } // namespace
 
-// "18" at height 100 from (10, 10): the seven-segment "1" is 15 wide, a gap
-// of 25 follows, then the "8" with all its segments lit around two holes.
+// "18" at height 100 from (10, 10): the seven-segment "1" takes a cell 56
+// wide and lights its right-hand side (x 51 to 66), a gap of 25 follows,
+// then the "8" from x = 91 with all its segments lit around two holes.
 TEST_F(ShapeDrawing, DigitsStandOnTheBaselineOneAfterTheOther) {
     auto t = target(200, 120);
     Panel root(Tuple<2, float>(200, 120), false);
@@ -42,10 +43,11 @@ TEST_F(ShapeDrawing, DigitsStandOnTheBaselineOneAfterTheOther) {
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     const auto pixels = t->read();
     keep(*t, "digits");
-    // Lit and dark pixels: the "1" and left of it; the gap; the "8" from
-    // x = 50 with its middle, top and bottom bars, outer sides and holes.
-    const int lit[][2] = {{17, 35}, {17, 85}, {78, 60}, {78, 103}, {78, 17}, {57, 85}, {101, 35}};
-    const int dark[][2] = {{8, 35}, {37, 60}, {78, 85}, {78, 35}, {110, 60}, {78, 113}};
+    // Lit and dark pixels: the "1"'s strokes and the dark left of its cell;
+    // the gap; the "8" with its middle, top and bottom bars, outer sides and
+    // holes.
+    const int lit[][2] = {{58, 35}, {58, 85}, {119, 60}, {119, 103}, {119, 17}, {98, 85}, {142, 35}};
+    const int dark[][2] = {{8, 35}, {17, 35}, {17, 85}, {35, 60}, {78, 60}, {119, 85}, {119, 35}, {151, 60}, {119, 113}};
     for (const auto& p : lit)
         expectPixel(pixels, 200, p[0], p[1], 255, 255, 255);
     for (const auto& p : dark)

@@ -154,3 +154,44 @@ TEST_F(PictureChoice, OnlyTheLatestChoiceIsShown) {
     EXPECT_EQ(workspace->menuSetup().pictureName(), picture("a.png"));
     EXPECT_EQ(pictures().pictureSize(), (TAVO::Tuple<2, unsigned int>(60u, 30u)));
 }
+
+// The page's back button ends a load still under way as the preview's
+// cancel does: the late result neither becomes the menu's picture nor fills
+// the preview behind the closed overlay, and a later choice is shown.
+TEST_F(PictureChoice, BackEndsALoadStillUnderWay) {
+    writePicture("a.png", 60, 30, 3);
+    writePicture("b.png", 30, 60, 3, 1);
+    build();
+    toPictures();
+    const auto nothingTaken = [&] {
+        EXPECT_EQ(workspace->menuSetup().pictureName(), "");
+        EXPECT_FALSE(pictures().overlayShown());
+        EXPECT_FALSE(pictures().previewShown());
+        EXPECT_EQ(pictures().pictureSize(), (TAVO::Tuple<2, unsigned int>(0u, 0u)));
+    };
+
+    // Back while the busy indicator shows.
+    click(item(pictures().list(), 0));
+    ASSERT_TRUE(pictures().overlayShown());
+    menu->backToGames();
+    EXPECT_EQ(page(), Page::gameSelection);
+    drainLoads();
+    nothingTaken();
+
+    // Escape reaches the back button when no overlay is up; a load that is
+    // still out then ends with it too.
+    toPictures();
+    click(item(pictures().list(), 1));
+    pictures().closeOverlay();
+    key(Component::escapeKey);
+    EXPECT_EQ(page(), Page::gameSelection);
+    drainLoads();
+    nothingTaken();
+
+    // The page works on: the next choice is shown and kept.
+    toPictures();
+    click(item(pictures().list(), 1));
+    ASSERT_TRUE(waitFor([&] { return pictures().previewShown(); }));
+    EXPECT_EQ(workspace->menuSetup().pictureName(), picture("b.png"));
+    EXPECT_EQ(pictures().pictureSize(), (TAVO::Tuple<2, unsigned int>(30u, 60u)));
+}
