@@ -39,9 +39,13 @@ public:
     const TAVO::Package& package() const;
     const TAVO::Archive& builtIn() const { return archive_; }
 
-    // The window icon "assets/icon.png" of the package. A missing entry
-    // throws NotFoundException naming it; a damaged one the decoder's
-    // exception.
+    // Where an entry comes from, for messages: the file below the folder in
+    // use, or the entry with "(built in)".
+    std::string source(const std::string& entry) const;
+
+    // The window icon "assets/icon.png" of the package. A missing or damaged
+    // entry throws StartupException naming source(iconEntry), with the
+    // NotFoundException or the decoder's exception as its cause.
     TAVO::IK::SDLGL::Surface windowIcon() const;
 
     static constexpr const char* iconEntry = "assets/icon.png";
@@ -51,4 +55,5 @@ private:
     TAVO::ConstBufferStream stream_;
     TAVO::Archive archive_;
     std::unique_ptr<TAVO::FSPackage> folder_;
+    std::string folderPath_;
 };
