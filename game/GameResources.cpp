@@ -14,8 +14,13 @@ GameResources::GameResources(const void* bytes, std::uint32_t size)
 GameResources::~GameResources() { folder_.reset(); }
 
 void GameResources::extract(const std::string& folder) {
-    TAVO::FSPackage target(TAVO::Path::stripTrailingSeparators(folder));
-    target.copyFrom(archive_, true);
+    const std::string path = TAVO::Path::stripTrailingSeparators(folder);
+    try {
+        TAVO::FSPackage target(path);
+        target.copyFrom(archive_, true);
+    } catch (const TAVO::Exception& e) {
+        throw StartupException(TAVO::SourceLocation(), path, 0, e);
+    }
 }
 
 void GameResources::useFolder(const std::string& folder) {

@@ -28,8 +28,9 @@ public:
     GameResources& operator=(const GameResources&) = delete;
 
     // Writes every built-in entry below the folder (trailing separators are
-    // dropped), replacing files that are there. Throws StreamException
-    // naming the entry that could not be written.
+    // dropped), replacing files that are there. Throws StartupException
+    // naming the folder, whose cause names the entry that could not be
+    // written.
     void extract(const std::string& folder);
     // From now on the resources are read from the folder (trailing
     // separators dropped). Entries missing there are reported by whoever

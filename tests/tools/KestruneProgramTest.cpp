@@ -281,6 +281,18 @@ TEST(KestruneStartUp, ExtractionWritesTheResourcesBeforeTheWindowOpens) {
         EXPECT_TRUE(std::filesystem::is_regular_file(folder.file(name))) << name;
 }
 
+TEST(KestruneStartUp, AnExtractionThatFailsNamesTheFolderAndTheEntry) {
+    TempFolder folder;
+    // A folder where the icon should be written.
+    std::filesystem::create_directories(folder.file("out/assets/icon.png"));
+    Game game(folder.path(), {"--extract-resources", "out/"});
+    EXPECT_EQ(runToEnd(game), 1);
+    EXPECT_EQ(game.err(), "Kestrune could not start: out: Could not open entry \"assets/icon.png\" for writing.\n");
+    EXPECT_NE(game.log().find(" : context: out> TAVO TAVO::StreamException: Could not open entry"), std::string::npos)
+        << game.log();
+    expectStartAndShutdown(game.log());
+}
+
 TEST(KestruneRun, AMissingConfigurationFileIsWrittenWithTheDefaults) {
     if (!haveDisplay())
         GTEST_SKIP() << "no X display";
