@@ -293,6 +293,30 @@ TEST(KestruneStartUp, AnExtractionThatFailsNamesTheFolderAndTheEntry) {
     expectStartAndShutdown(game.log());
 }
 
+TEST(KestruneStartUp, AWindowThatCannotOpenIsToldOnTheErrorStream) {
+    // No display to open the window on: a failure that concerns no file.
+    const char* display = std::getenv("DISPLAY");
+    const std::string kept = display != nullptr ? display : "";
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    const std::string keptDriver = driver != nullptr ? driver : "";
+    unsetenv("DISPLAY");
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    TempFolder folder;
+    Game game(folder.path(), {});
+    const int code = runToEnd(game);
+    if (display != nullptr)
+        setenv("DISPLAY", kept.c_str(), 1);
+    if (driver != nullptr)
+        setenv("SDL_VIDEODRIVER", keptDriver.c_str(), 1);
+    else
+        unsetenv("SDL_VIDEODRIVER");
+    EXPECT_EQ(code, 1);
+    const std::vector<std::string> err = lines(game.err());
+    ASSERT_EQ(err.size(), 1u) << game.err();
+    EXPECT_EQ(err[0].rfind("Kestrune could not start: SDL error", 0), 0u) << err[0];
+    expectStartAndShutdown(game.log());
+}
+
 TEST(KestruneRun, AMissingConfigurationFileIsWrittenWithTheDefaults) {
     if (!haveDisplay())
         GTEST_SKIP() << "no X display";
