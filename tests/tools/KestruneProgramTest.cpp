@@ -65,6 +65,12 @@ public:
             const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (chdir(folder.c_str()) != 0)
                 _exit(100);
+            // In the sanitizer build the leak checker would add its report of
+            // the suppressions used to the game's standard error.
+            const char* leakOptions = std::getenv("LSAN_OPTIONS");
+            const std::string options =
+                std::string(leakOptions != nullptr ? leakOptions : "") + ":print_suppressions=0";
+            setenv("LSAN_OPTIONS", options.c_str(), 1);
             dup2(out, 1);
             dup2(err, 2);
             std::vector<char*> argv;
