@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
         unreadable,
     };
 
+    // The largest window side the window system opens.
+    static constexpr unsigned int largestWindowSide = 16384;
+
     // The keys in the order their defaults are stored.
     static const std::vector<std::string>& keys();
 
@@ -33,8 +37,24 @@ public:
 
     // Reads the file over the store (keys missing from it keep their
     // values). A file that does not exist is written with the store; a file
-    // that exists is never written. Read and write failures are logged and
-    // start-up goes on with what the store holds; a file whose content does
-    // not follow the key = value format throws ParameterLoadException.
-    static Outcome load(const std::string& path, TAVO::Parameters& configuration, TAVO::Log& log);
+    // that exists is never written. When the file cannot be read or written,
+    // start-up goes on with what the store holds: the log says why, with the
+    // system's reason, and so does one line on `notices` when given.
+    //
+    // A line that does not follow the key = value format, or a value the
+    // game cannot use (see checkValue), throws StartupException naming the
+    // file and the line, with the parser's ParameterLoadException or the
+    // value's UnexpectedValueException as its cause; the store is then left
+    // as it was.
+    static Outcome load(const std::string& path, TAVO::Parameters& configuration, TAVO::Log& log,
+                        std::ostream* notices = nullptr);
+
+    // Throws UnexpectedValueException ("key=value is not ...") when the game
+    // cannot use the value: the window sides must be whole numbers from 0 to
+    // largestWindowSide, the tray pattern size one from 1 to the largest
+    // pattern, the tray colour components and strengths numbers a float can
+    // hold. Values of other keys are taken as they are (a flag is on only
+    // when it reads "true"; an unknown pattern, preview or lighting name
+    // means none).
+    static void checkValue(const std::string& key, const std::string& value);
 };

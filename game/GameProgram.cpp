@@ -2,11 +2,15 @@
 
 #include <SDL.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ostream>
 
 #include "foundation/exceptions/CppException.h"
 #include "foundation/exceptions/ExceptionLogger.h"
-#include "foundation/exceptions/ExceptionWriter.h"
+#include "foundation/streams/StreamException.h"
+#include "foundation/text/Text.h"
 #include "foundation/threads/Duration.h"
 #include "foundation/threads/LogFile.h"
 #include "foundation/threads/PerformanceCounter.h"
@@ -14,6 +18,7 @@
 #include "game/FrameClock.h"
 #include "game/GameConfiguration.h"
 #include "game/GameResources.h"
+#include "game/StartupException.h"
 #include "game/StopSignals.h"
 #include "game/View.h"
 #include "model/Shelf.h"
@@ -23,6 +28,18 @@
 #include "sdlgl/Surface.h"
 
 using TAVO::IK::SDLGL::Application;
+
+namespace {
+
+// The one line on standard error of a start that failed: what went wrong,
+// where a file is concerned its name and line first, made printable.
+void tellFailure(std::ostream& err, std::string message) {
+    while (!message.empty() && (message.back() == ' ' || message.back() == '\n'))
+        message.pop_back();
+    err << GameProgram::name << " could not start: " << TAVO::Text::printable(message) << std::endl;
+}
+
+} // namespace
 
 GameProgram::GameProgram(const void* resources, std::uint32_t resourceSize)
     : resourceBytes_(resources), resourceSize_(resourceSize) {}
@@ -37,32 +54,37 @@ int GameProgram::run(int argc, const char* const* argv, std::ostream& out, std::
     // Installed first, so that a signal during start-up also ends in the
     // orderly shut-down.
     StopSignals signals;
+    err_ = &err;
     try {
         int exitCode = 0;
         if (!processCommandLine(argc, argv, out, err, exitCode))
             return exitCode;
         openLog();
     } catch (const TAVO::Exception& e) {
-        TAVO::ExceptionWriter::write(err, e, "");
+        tellFailure(err, e.message());
         return 1;
     } catch (const std::exception& e) {
-        TAVO::ExceptionWriter::write(err, e, "");
+        tellFailure(err, e.what());
         return 1;
     }
 
     int exitCode = 0;
+    // A failure of start-up is told on standard error too; one of a running
+    // game only in the log.
+    bool starting = true;
     try {
         start();
+        starting = false;
         while (running())
             pass();
     } catch (const TAVO::Exception& e) {
-        report(e);
+        report(e, starting);
         exitCode = 1;
     } catch (const std::exception& e) {
-        reportStd(e);
+        reportStd(e, starting);
         exitCode = 1;
     } catch (...) {
-        reportUnknown();
+        reportUnknown(starting);
         exitCode = 1;
     }
     // Every way out of the loop comes here: the saves finish before anything
@@ -95,6 +117,16 @@ bool GameProgram::processCommandLine(int argc, const char* const* argv, std::ost
 }
 
 void GameProgram::openLog() {
+    // The log tells only that it could not open its file: the file is tried
+    // first for the system's reason.
+    std::FILE* probe = std::fopen(logFileName, "ab");
+    if (probe == nullptr) {
+        const std::string reason = std::strerror(errno);
+        throw StartupException(TAVO::SourceLocation(), logFileName, 0,
+                               TAVO::StreamException(TAVO::SourceLocation(),
+                                                     "Unable to open the log for writing: " + reason + ". "));
+    }
+    std::fclose(probe);
     auto log = std::make_unique<TAVO::LogFile>();
     log->open(logFileName);
     log_ = std::move(log);
@@ -111,7 +143,7 @@ void GameProgram::start() {
 
     GameConfiguration::setDefaults(configuration_);
     if (configurationArgument_.given)
-        GameConfiguration::load(configurationPath_.value, configuration_, *log_);
+        GameConfiguration::load(configurationPath_.value, configuration_, *log_, err_);
     if (TAVO::isParameterTrue(configuration_, "developer_mode"))
         TAVO::Log::line(log_->entry()) << "Developer mode enabled.";
 
@@ -199,17 +231,30 @@ void GameProgram::release() {
     resources_.reset();
 }
 
-void GameProgram::report(const TAVO::Exception& exception) {
-    if (logger_)
-        logger_->handle(exception, "");
+void GameProgram::report(const TAVO::Exception& exception, bool starting) {
+    // A failure placed in a file is logged as its cause, with the place as
+    // the context.
+    const auto* placed = dynamic_cast<const StartupException*>(&exception);
+    if (logger_) {
+        if (placed != nullptr)
+            logger_->handle(placed->cause(), placed->place());
+        else
+            logger_->handle(exception, "");
+    }
+    if (starting && err_ != nullptr)
+        tellFailure(*err_, exception.message());
 }
 
-void GameProgram::reportStd(const std::exception& exception) {
+void GameProgram::reportStd(const std::exception& exception, bool starting) {
     if (logger_)
         logger_->handleStdException(exception, "");
+    if (starting && err_ != nullptr)
+        tellFailure(*err_, exception.what());
 }
 
-void GameProgram::reportUnknown() {
+void GameProgram::reportUnknown(bool starting) {
     if (log_)
         TAVO::Log::line(log_->entry()) << "An exception of unknown type ended the program.";
+    if (starting && err_ != nullptr)
+        tellFailure(*err_, "an exception of unknown type.");
 }

@@ -47,7 +47,12 @@ public:
 
     // The whole run; the exit code: 0 after a normal shut-down and after
     // help or the version, 1 after a command-line error or an exception.
-    // Exceptions before the log is open go to err, later ones to the log.
+    // Exceptions before the log is open go to err, later ones to the log;
+    // every failure of start-up also prints one line on err, "Kestrune
+    // could not start: " with the file and line where there are some
+    // (StartupException) and the problem, made printable. Notices of start-up
+    // that it goes on after (a configuration file that cannot be read or
+    // written) print one line there too.
     int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
     // The steps of run, for the benchmarks.
@@ -55,7 +60,9 @@ public:
     // False when the program is to end at once with the exit code.
     bool processCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                             int& exitCode);
-    // Opens the log file in the working folder and writes the first entry.
+    // Opens the log file in the working folder and writes the first entry. A
+    // file that cannot be opened throws StartupException naming it, with the
+    // system's reason.
     void openLog();
     // Everything from the resources to the opened saved games and the
     // frame clock's first reading.
@@ -83,14 +90,17 @@ public:
     View& view() const { return *view_; }
 
 private:
-    // Logs an exception that ended the run.
-    void report(const TAVO::Exception& exception);
-    void reportStd(const std::exception& exception);
-    void reportUnknown();
+    // Logs an exception that ended the run, and tells it on the error stream
+    // when it ended start-up.
+    void report(const TAVO::Exception& exception, bool starting = false);
+    void reportStd(const std::exception& exception, bool starting = false);
+    void reportUnknown(bool starting = false);
     void setSwapInterval();
 
     const void* resourceBytes_;
     std::uint32_t resourceSize_;
+    // The error stream of run; none when the steps are run one by one.
+    std::ostream* err_ = nullptr;
 
     // The command line.
     TAVO::ArgumentProcessor::DirectValue<std::string> configurationPath_{"filename", "configuration.txt"};

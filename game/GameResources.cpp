@@ -3,6 +3,7 @@
 #include "foundation/exceptions/NotFoundException.h"
 #include "foundation/files/Path.h"
 #include "foundation/streams/IncrementalBuffer.h"
+#include "game/StartupException.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/codecs/PNGImporter.h"
 #include "sdlgl/Surface.h"
@@ -13,12 +14,24 @@ GameResources::GameResources(const void* bytes, std::uint32_t size)
 GameResources::~GameResources() { folder_.reset(); }
 
 void GameResources::extract(const std::string& folder) {
-    TAVO::FSPackage target(TAVO::Path::stripTrailingSeparators(folder));
-    target.copyFrom(archive_, true);
+    const std::string path = TAVO::Path::stripTrailingSeparators(folder);
+    try {
+        TAVO::FSPackage target(path);
+        target.copyFrom(archive_, true);
+    } catch (const TAVO::Exception& e) {
+        throw StartupException(TAVO::SourceLocation(), path, 0, e);
+    }
 }
 
 void GameResources::useFolder(const std::string& folder) {
-    folder_ = std::make_unique<TAVO::FSPackage>(TAVO::Path::stripTrailingSeparators(folder));
+    folderPath_ = TAVO::Path::stripTrailingSeparators(folder);
+    folder_ = std::make_unique<TAVO::FSPackage>(folderPath_);
+}
+
+std::string GameResources::source(const std::string& entry) const {
+    if (folder_)
+        return folderPath_ + "/" + entry;
+    return entry + " (built in)";
 }
 
 const TAVO::Package& GameResources::package() const {
@@ -30,12 +43,19 @@ const TAVO::Package& GameResources::package() const {
 TAVO::IK::SDLGL::Surface GameResources::windowIcon() const {
     const std::unique_ptr<TAVO::Package::Reader> reader = package().openReader(iconEntry);
     if (!reader)
-        throw TAVO::NotFoundException<std::string>(TAVO::SourceLocation(), iconEntry, "the resource package");
+        throw StartupException(
+            TAVO::SourceLocation(), source(iconEntry), 0,
+            TAVO::NotFoundException<std::string>(TAVO::SourceLocation(), iconEntry, "the resource package"));
     TAVO::Migration::PNGImporter importer;
-    importer.setStream(reader->stream());
     TAVO::IncrementalBuffer pixels;
     TAVO::Migration::ImageMetadata metadata;
-    importer.import(pixels, metadata);
-    importer.clearStream();
-    return TAVO::IK::SDLGL::Surface(pixels, metadata);
+    try {
+        importer.setStream(reader->stream());
+        importer.import(pixels, metadata);
+        importer.clearStream();
+        return TAVO::IK::SDLGL::Surface(pixels, metadata);
+    } catch (const TAVO::Exception& e) {
+        importer.clearStream();
+        throw StartupException(TAVO::SourceLocation(), source(iconEntry), 0, e);
+    }
 }

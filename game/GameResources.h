@@ -28,8 +28,9 @@ public:
     GameResources& operator=(const GameResources&) = delete;
 
     // Writes every built-in entry below the folder (trailing separators are
-    // dropped), replacing files that are there. Throws StreamException
-    // naming the entry that could not be written.
+    // dropped), replacing files that are there. Throws StartupException
+    // naming the folder, whose cause names the entry that could not be
+    // written.
     void extract(const std::string& folder);
     // From now on the resources are read from the folder (trailing
     // separators dropped). Entries missing there are reported by whoever
@@ -39,9 +40,13 @@ public:
     const TAVO::Package& package() const;
     const TAVO::Archive& builtIn() const { return archive_; }
 
-    // The window icon "assets/icon.png" of the package. A missing entry
-    // throws NotFoundException naming it; a damaged one the decoder's
-    // exception.
+    // Where an entry comes from, for messages: the file below the folder in
+    // use, or the entry with "(built in)".
+    std::string source(const std::string& entry) const;
+
+    // The window icon "assets/icon.png" of the package. A missing or damaged
+    // entry throws StartupException naming source(iconEntry), with the
+    // NotFoundException or the decoder's exception as its cause.
     TAVO::IK::SDLGL::Surface windowIcon() const;
 
     static constexpr const char* iconEntry = "assets/icon.png";
@@ -51,4 +56,5 @@ private:
     TAVO::ConstBufferStream stream_;
     TAVO::Archive archive_;
     std::unique_ptr<TAVO::FSPackage> folder_;
+    std::string folderPath_;
 };

@@ -5,6 +5,9 @@
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/files/FileIterationException.h"
 #include "foundation/files/NativeFileIterator.h"
+#include "foundation/platform/NativeFileStatus.h"
+#include "foundation/text/Text.h"
+#include "foundation/threads/Log.h"
 
 using namespace TAVO;
 using TAVO::Migration::ImageMetadata;
@@ -31,7 +34,16 @@ void PictureGallery::setDirectory(const std::string& path) {
             if (!files->isDirectory())
                 add(files->path());
     } catch (const FileIterationException&) {
-        // A folder that cannot be listed gives what was listed so far.
+        // A folder that cannot be listed gives what was listed so far, and
+        // one line in the log that names it.
+        const char* why = "it cannot be listed";
+        switch (NativeFileStatus::of(path)) {
+        case NativeFileStatus::Kind::missing: why = "it does not exist"; break;
+        case NativeFileStatus::Kind::directory: break;
+        default: why = "it is not a folder"; break;
+        }
+        Log::line(loader_.log().entry()) << "No pictures from the gallery folder " << Text::printable(path) << ": "
+                                         << why << ".";
     }
 }
 

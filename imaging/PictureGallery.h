@@ -56,7 +56,8 @@ public:
     void setEventHandler(EventHandler* handler) { handler_ = handler; }
     EventHandler* eventHandler() const { return handler_; }
     // Adds every file of the folder, in name order; sub-folders are skipped.
-    // A folder that cannot be listed adds nothing.
+    // A folder that cannot be listed adds nothing and writes one line naming
+    // it to the loader's log.
     void setDirectory(const std::string& path);
     // Appends an entry while there are fewer than 32; later paths are ignored.
     void add(const std::string& path);

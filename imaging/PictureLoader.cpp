@@ -88,6 +88,7 @@ bool PictureLoader::loadPicture(const std::string& path, Picture& picture, std::
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;
+    // A failure is logged with the file's path as its context.
     ExceptionLogger logger(log_);
     try {
         CppInStream stream(file);
@@ -96,11 +97,11 @@ bool PictureLoader::loadPicture(const std::string& path, Picture& picture, std::
         importer->clearStream();
     } catch (const Exception& e) {
         importer->clearStream();
-        logger.handle(e, "");
+        logger.handle(e, path);
         return false;
     } catch (const std::exception& e) {
         importer->clearStream();
-        logger.handleStdException(e, "");
+        logger.handleStdException(e, path);
         return false;
     }
     reduceToEightBits(picture);

@@ -54,11 +54,11 @@ public:
 
     // Loads the file into the picture, whose content is replaced. The codec is
     // chosen by the file's extension. False when there is none, the file
-    // cannot be opened or the import fails (the failure is written to the
-    // log); also when the path names no regular file (a named pipe or a
-    // device is never opened). A side other than 0 lets a JPEG be decoded at
-    // an eighth of its size. Pictures with 16-bit samples are reduced to
-    // their high bytes.
+    // cannot be opened or the import fails (the exception is written to the
+    // log with the file's path as its context, "context: <path>> ..."); also
+    // when the path names no regular file (a named pipe or a device is never
+    // opened). A side other than 0 lets a JPEG be decoded at an eighth of its
+    // size. Pictures with 16-bit samples are reduced to their high bytes.
     bool loadPicture(const std::string& path, Picture& picture, std::uint32_t side = 0);
     // loadPicture and, when it succeeds, scalePicture.
     bool loadPictureScaled(const std::string& path, std::uint32_t side, Picture& picture);
@@ -75,6 +75,9 @@ public:
     void setExceptionHandler(TAVO::ExceptionHandler* handler) { worker_.setExceptionHandler(handler); }
     void start() { worker_.start(); }
     void stop() { worker_.stop(); }
+
+    // The log load failures are written to.
+    TAVO::Log& log() const { return log_; }
 
 private:
     TAVO::Log& log_;

@@ -15,23 +15,28 @@ unsigned int ProgramBuilder::loadSource(GLenum type, const std::string& path, un
     if (!reader)
         throw ShaderBuildException(SourceLocation(), "loading", path);
     ReadStream::readToEnd(reader->stream(), read_);
-    return addBuffered(type, appendTo);
+    return addBuffered(type, appendTo, path);
 }
 
 unsigned int ProgramBuilder::addSourceFromStream(GLenum type, ReadStream& stream, unsigned int appendTo) {
     ReadStream::readToEnd(stream, read_);
-    return addBuffered(type, appendTo);
+    return addBuffered(type, appendTo, "");
 }
 
-unsigned int ProgramBuilder::addBuffered(GLenum type, unsigned int appendTo) {
+unsigned int ProgramBuilder::addBuffered(GLenum type, unsigned int appendTo, const std::string& entry) {
     const std::string text(reinterpret_cast<const char*>(read_.data()), read_.size());
     read_.clear();
-    return addSource(type, text, appendTo);
+    const unsigned int index = addSource(type, text, appendTo);
+    if (!entry.empty()) {
+        std::string& entries = sources_[index].entries;
+        entries += entries.empty() ? entry : ", " + entry;
+    }
+    return index;
 }
 
 unsigned int ProgramBuilder::addSource(GLenum type, const std::string& text, unsigned int appendTo) {
     if (appendTo >= sources_.size()) {
-        sources_.push_back(Source{type, text});
+        sources_.push_back(Source{type, text, std::string()});
         return unsigned(sources_.size() - 1);
     }
     std::string& joined = sources_[appendTo].text;
@@ -84,23 +89,26 @@ Program ProgramBuilder::build() {
 
     const std::string head = prefix();
     std::vector<Shader> shaders;
+    std::string linked;
     for (unsigned int index : order) {
         const Source& source = sources_[index];
         emptyLog();
         Shader shader(head + source.text, source.type, log_);
         if (shader.empty())
-            throw ShaderBuildException(SourceLocation(), "compilation", log_.str());
+            throw ShaderBuildException(SourceLocation(), "compilation", log_.str(), source.entries);
         if (strict_ && !log_.str().empty())
-            throw ShaderBuildException(SourceLocation(), "compilation warnings", log_.str());
+            throw ShaderBuildException(SourceLocation(), "compilation warnings", log_.str(), source.entries);
         shaders.push_back(shader);
+        if (!source.entries.empty())
+            linked += linked.empty() ? source.entries : ", " + source.entries;
     }
 
     emptyLog();
     Program program(shaders, log_);
     if (program.empty())
-        throw ShaderBuildException(SourceLocation(), "linking", log_.str());
+        throw ShaderBuildException(SourceLocation(), "linking", log_.str(), linked);
     if (strict_ && !log_.str().empty())
-        throw ShaderBuildException(SourceLocation(), "link warnings", log_.str());
+        throw ShaderBuildException(SourceLocation(), "link warnings", log_.str(), linked);
     return program;
 }
 

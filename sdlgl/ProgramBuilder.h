@@ -27,6 +27,9 @@ public:
     struct Source {
         GLenum type = GL_VERTEX_SHADER;
         std::string text;
+        // The package entries read into the text, joined with ", ", for
+        // the messages of a failed build.
+        std::string entries;
     };
 
     // The appendTo value that starts a new source.
@@ -67,13 +70,14 @@ public:
 
     // Compiles the selected sources and links them. Throws ShaderBuildException
     // with the stage "compilation", "compilation warnings" (strict), "linking"
-    // or "link warnings" (strict) and the driver's log; a selected index
+    // or "link warnings" (strict), the driver's log and the entries of the
+    // source that failed (of every selected source for linking); a selected index
     // without a source throws BoundException<unsigned int> before anything is
     // compiled.
     Program build();
 
 private:
-    unsigned int addBuffered(GLenum type, unsigned int appendTo);
+    unsigned int addBuffered(GLenum type, unsigned int appendTo, const std::string& entry);
     void emptyLog();
 
     IncrementalBuffer read_;

@@ -82,4 +82,80 @@ std::string hexText(std::uint32_t value) {
     return text;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 character of two or more bytes that
+// starts at `at`, or 0 when there is none.
+std::size_t characterLength(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length)
+        return 0;
+    if (byte(at + 1) < low || byte(at + 1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF)
+            return 0;
+    // The control characters U+0080 to U+009F.
+    if (lead == 0xC2 && byte(at + 1) <= 0x9F)
+        return 0;
+    return length;
+}
+
+void appendEscaped(std::string& out, unsigned char c) {
+    static const char digits[] = "0123456789abcdef";
+    switch (c) {
+    case '\n': out += "\\n"; return;
+    case '\r': out += "\\r"; return;
+    case '\t': out += "\\t"; return;
+    default:
+        out += "\\x";
+        out += digits[c >> 4];
+        out += digits[c & 0xFu];
+    }
+}
+
+} // namespace
+
+std::string printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            out += char(c);
+            ++i;
+            continue;
+        }
+        const std::size_t length = c >= 0x80 ? characterLength(text, i) : 0;
+        if (length == 0) {
+            appendEscaped(out, c);
+            ++i;
+            continue;
+        }
+        out.append(text, i, length);
+        i += length;
+    }
+    return out;
+}
+
 } // namespace TAVO::Text

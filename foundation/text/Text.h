@@ -33,4 +33,13 @@ void toUpper(std::string& text);
 // (0 gives "0").
 std::string hexText(std::uint32_t value);
 
+// The text as one printable line, for messages that quote bytes from outside
+// (a file's content, a file name): line feed, carriage return and tab become
+// "\n", "\r" and "\t", every other control byte and every byte that is not
+// part of a well-formed UTF-8 character becomes "\x" and two lower-case hex
+// digits (the bell 0x07 gives "\x07"). Printable ASCII, the backslash
+// included, and well-formed UTF-8 characters outside the control ranges stay
+// as they are.
+std::string printable(const std::string& text);
+
 } // namespace TAVO::Text

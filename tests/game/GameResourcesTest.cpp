@@ -12,6 +12,7 @@
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/streams/ReadStream.h"
 #include "game/GameResources.h"
+#include "game/StartupException.h"
 #include "imaging/Factory.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/codecs/PNGExporter.h"
@@ -94,18 +95,24 @@ TEST(GameResources, TheWindowIconIsAnRGBASurface) {
     EXPECT_EQ(icon.surface()->format->BytesPerPixel, 4);
 }
 
-TEST(GameResources, AMissingIconNamesTheEntry) {
+TEST(GameResources, AMissingIconNamesItsFile) {
     TempFolder folder;
     GameResources resources(BuiltInResources::data(), BuiltInResources::size());
     resources.extract(folder.path());
     std::filesystem::remove(folder.file("assets/icon.png"));
-    resources.useFolder(folder.path());
+    resources.useFolder(folder.path() + "/");
     try {
         resources.windowIcon();
         FAIL() << "no exception";
-    } catch (const TAVO::NotFoundException<std::string>& e) {
-        EXPECT_EQ(e.key(), "assets/icon.png");
+    } catch (const StartupException& e) {
+        EXPECT_EQ(e.file(), folder.file("assets/icon.png"));
+        EXPECT_EQ(e.line(), 0u);
+        const auto* cause = dynamic_cast<const TAVO::NotFoundException<std::string>*>(&e.cause());
+        ASSERT_NE(cause, nullptr);
+        EXPECT_EQ(cause->key(), "assets/icon.png");
     }
+    EXPECT_EQ(GameResources(BuiltInResources::data(), BuiltInResources::size()).source("assets/icon.png"),
+              "assets/icon.png (built in)");
 }
 
 TEST(GameResources, ADamagedOrUnsuitableIconThrowsCleanly) {
@@ -115,9 +122,15 @@ TEST(GameResources, ADamagedOrUnsuitableIconThrowsCleanly) {
     resources.useFolder(folder.path());
     const std::string icon = folder.file("assets/icon.png");
     const std::string good = readFile(icon);
-    // Cut short, and with its header bytes changed.
+    // Cut short, and with its header bytes changed: each names the file.
     std::ofstream(icon, std::ios::binary | std::ios::trunc) << good.substr(0, good.size() / 2);
-    EXPECT_THROW(resources.windowIcon(), TAVO::Exception);
+    try {
+        resources.windowIcon();
+        FAIL() << "no exception";
+    } catch (const StartupException& e) {
+        EXPECT_EQ(e.file(), icon);
+        EXPECT_EQ(e.message(), icon + ": " + e.cause().message());
+    }
     std::string bent = good;
     bent[20] = char(0x7F);
     std::ofstream(icon, std::ios::binary | std::ios::trunc) << bent;

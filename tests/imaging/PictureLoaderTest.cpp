@@ -129,9 +129,14 @@ TEST(PictureLoading, ChoosesTheCodecByExtensionAndReportsFailures) {
     EXPECT_FALSE(l.loader.loadPicture(folder.file("missing.png"), picture, 0));
     EXPECT_TRUE(l.logText.str().empty()) << "no file, no import, nothing to log";
 
-    std::ofstream(folder.file("broken.png")) << "not a picture at all";
-    EXPECT_FALSE(l.loader.loadPicture(folder.file("broken.png"), picture, 0));
-    EXPECT_NE(l.logText.str().find(" : TAVO "), std::string::npos) << l.logText.str();
+    // A failed import is one entry naming the file, its bytes that are no
+    // text escaped.
+    const std::string broken = folder.file("broken\x1b[2J.png");
+    std::ofstream(broken) << "not a picture at all";
+    EXPECT_FALSE(l.loader.loadPicture(broken, picture, 0));
+    const std::string shown = folder.file("broken\\x1b[2J.png");
+    EXPECT_NE(l.logText.str().find(" : context: " + shown + "> TAVO "), std::string::npos) << l.logText.str();
+    EXPECT_EQ(l.logText.str().find('\x1b'), std::string::npos) << l.logText.str();
 
     ASSERT_TRUE(l.loader.loadPictureScaled(folder.file("a.PPM"), 16, picture));
     EXPECT_EQ(picture.metadata().width(), 16u);

@@ -92,6 +92,11 @@ TEST(ProgramBuilderTest, LoadingJoinsIncludesInFrontOfTheMainFile) {
     EXPECT_EQ(builder.sources()[index].text, readEntry("shaders/part_base.frag.inc") + "\n" +
                                                  readEntry("shaders/part_light.frag.inc") + "\n" +
                                                  readEntry("shaders/part_light_map.frag"));
+    // The entries are kept for the messages of a failed build; text added
+    // without a package has none.
+    EXPECT_EQ(builder.sources()[index].entries,
+              "shaders/part_base.frag.inc, shaders/part_light.frag.inc, shaders/part_light_map.frag");
+    EXPECT_EQ(builder.sources()[builder.addSource(GL_VERTEX_SHADER, "void main() {}")].entries, "");
 }
 
 TEST(ProgramBuilderTest, StreamsAreReadToTheirEnd) {

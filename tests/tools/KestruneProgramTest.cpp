@@ -3,6 +3,7 @@
 // the window need an X display and are skipped without one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -51,16 +52,25 @@ bool haveDisplay() {
     return display != nullptr && *display != 0;
 }
 
-// The game started in a folder, its output kept in files there.
+// The game started in a folder, its output kept in files there (or in
+// another folder, for a folder that cannot be written).
 class Game {
 public:
-    Game(const std::string& folder, const std::vector<std::string>& arguments) : folder_(folder) {
+    Game(const std::string& folder, const std::vector<std::string>& arguments, const std::string& outputs = "")
+        : folder_(folder), outputs_(outputs.empty() ? folder : outputs) {
+        const std::string outPath = outputs_ + "/stdout.txt", errPath = outputs_ + "/stderr.txt";
         pid_ = fork();
         if (pid_ == 0) {
+            const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (chdir(folder.c_str()) != 0)
                 _exit(100);
-            const int out = open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            // In the sanitizer build the leak checker would add its report of
+            // the suppressions used to the game's standard error.
+            const char* leakOptions = std::getenv("LSAN_OPTIONS");
+            const std::string options =
+                std::string(leakOptions != nullptr ? leakOptions : "") + ":print_suppressions=0";
+            setenv("LSAN_OPTIONS", options.c_str(), 1);
             dup2(out, 1);
             dup2(err, 2);
             std::vector<char*> argv;
@@ -102,8 +112,8 @@ public:
         return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
     }
     std::string log() const { return readFile(folder_ + "/jigsaw_log.txt"); }
-    std::string out() const { return readFile(folder_ + "/stdout.txt"); }
-    std::string err() const { return readFile(folder_ + "/stderr.txt"); }
+    std::string out() const { return readFile(outputs_ + "/stdout.txt"); }
+    std::string err() const { return readFile(outputs_ + "/stderr.txt"); }
 
 private:
     bool exited() {
@@ -113,6 +123,7 @@ private:
     }
 
     std::string folder_;
+    std::string outputs_;
     pid_t pid_ = -1;
     int status_ = 0;
     bool exited_ = false;
@@ -174,23 +185,55 @@ TEST(KestruneCommandLine, AnUnknownOptionOrAMissingValueEndsWithOne) {
     EXPECT_FALSE(std::filesystem::exists(folder.file("jigsaw_log.txt")));
 }
 
-TEST(KestruneStartUp, ALogThatCannotBeOpenedIsReportedOnTheErrorStream) {
+TEST(KestruneStartUp, ALogThatCannotBeOpenedIsNamedWithTheSystemsReason) {
+    // A folder where the log should be, and a log whose path goes through a
+    // regular file: refused also for a user who may write anywhere.
     TempFolder folder;
     std::filesystem::create_directory(folder.file("jigsaw_log.txt"));
     Game game(folder.path(), {});
     EXPECT_EQ(runToEnd(game), 1);
-    EXPECT_NE(game.err().find("TAVO "), std::string::npos) << game.err();
+    EXPECT_EQ(game.err(), "Kestrune could not start: jigsaw_log.txt: Unable to open the log for writing: Is a "
+                          "directory.\n");
+    TempFolder linked;
+    std::ofstream(linked.file("plain")) << "a file";
+    std::filesystem::create_symlink("plain/jigsaw_log.txt", linked.file("jigsaw_log.txt"));
+    Game through(linked.path(), {});
+    EXPECT_EQ(runToEnd(through), 1);
+    EXPECT_EQ(through.err(), "Kestrune could not start: jigsaw_log.txt: Unable to open the log for writing: Not a "
+                             "directory.\n");
+    EXPECT_FALSE(std::filesystem::exists(linked.file("puzzles.dat")));
 }
 
-TEST(KestruneStartUp, AMalformedConfigurationEndsWithALoggedError) {
+TEST(KestruneStartUp, APlayFolderWithoutWritePermissionIsToldOnTheErrorStream) {
+    TempFolder folder, outputs;
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    // A user allowed to write anywhere (root) writes all the same.
+    const bool refused = access(folder.path().c_str(), W_OK) != 0;
+    Game game(folder.path(), {}, outputs.path());
+    const int code = refused ? runToEnd(game) : -1;
+    const std::string err = refused ? game.err() : "";
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
+    if (!refused)
+        GTEST_SKIP() << "this user may write into a folder without write permission";
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(err, "Kestrune could not start: jigsaw_log.txt: Unable to open the log for writing: Permission "
+                   "denied.\n");
+}
+
+TEST(KestruneStartUp, AMalformedConfigurationEndsWithALoggedErrorAndOneLineNamingIt) {
     TempFolder folder;
     const std::string text = "window_width=800\nthis is not a setting\n";
     std::ofstream(folder.file("settings.txt")) << text;
     Game game(folder.path(), {"--configuration", "settings.txt"});
     EXPECT_EQ(runToEnd(game), 1);
     const std::string log = game.log();
-    EXPECT_NE(log.find("ParameterLoadException"), std::string::npos) << log;
+    EXPECT_NE(log.find(" : context: settings.txt, line 2> TAVO TAVO::ParameterLoadException: this is not a setting "
+                       "is not a valid parameter statement. \n"),
+              std::string::npos)
+        << log;
     expectStartAndShutdown(log);
+    EXPECT_EQ(game.err(), "Kestrune could not start: settings.txt, line 2: this is not a setting is not a valid "
+                          "parameter statement.\n");
     // The file is the player's: it is not rewritten.
     EXPECT_EQ(readFile(folder.file("settings.txt")), text);
     EXPECT_FALSE(std::filesystem::exists(folder.file("puzzles.dat")));
@@ -205,6 +248,36 @@ TEST(KestruneStartUp, AWindowWidthThatIsNoNumberEndsWithALoggedError) {
     expectStartAndShutdown(game.log());
 }
 
+TEST(KestruneStartUp, EveryBadValueIsRefusedBeforeTheWindowWithOneLineNamingFileAndLine) {
+    const std::string side = " is not a whole number from 0 to 16384.";
+    const std::string number = " is not a number from -3.40282e+38 to 3.40282e+38.";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"window_width=999999999999", "window_width=999999999999" + side},
+        {"window_height=-600", "window_height=-600" + side},
+        {"tray_green=abc", "tray_green=abc" + number},
+        {"tray_red=NaN", "tray_red=NaN" + number},
+        {"tray_blue=1e309", "tray_blue=1e309" + number},
+        {"tray_pattern_size=0", "tray_pattern_size=0 is not a whole number from 1 to 16384."},
+        // Bytes that are no text are escaped on the error stream and in the log.
+        {"window_width=80\x07", "window_width=80\\x07" + side},
+    };
+    for (const auto& [line, problem] : cases) {
+        TempFolder folder;
+        std::ofstream(folder.file("my settings.txt")) << "# mine\r\nmaximized=false\n\n" << line << "\n";
+        Game game(folder.path(), {"--configuration", "my settings.txt"});
+        EXPECT_EQ(runToEnd(game), 1) << line;
+        EXPECT_EQ(game.err(), "Kestrune could not start: my settings.txt, line 4: " + problem + "\n");
+        const std::string log = game.log();
+        expectStartAndShutdown(log);
+        EXPECT_NE(log.find(" : context: my settings.txt, line 4> TAVO TAVO::UnexpectedValueException: " + problem),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(log.find('\x07'), std::string::npos) << log;
+        // Refused before anything else started: no saved games were opened.
+        EXPECT_FALSE(std::filesystem::exists(folder.file("puzzles.dat")));
+    }
+}
+
 TEST(KestruneStartUp, ExtractionWritesTheResourcesBeforeTheWindowOpens) {
     TempFolder folder;
     std::ofstream(folder.file("settings.txt")) << "window_height=-1\n";
@@ -212,6 +285,42 @@ TEST(KestruneStartUp, ExtractionWritesTheResourcesBeforeTheWindowOpens) {
     EXPECT_EQ(runToEnd(game), 1);
     for (const char* name : {"out/assets/icon.png", "out/assets/digits.dat", "out/shaders/part.vert"})
         EXPECT_TRUE(std::filesystem::is_regular_file(folder.file(name))) << name;
+}
+
+TEST(KestruneStartUp, AnExtractionThatFailsNamesTheFolderAndTheEntry) {
+    TempFolder folder;
+    // A folder where the icon should be written.
+    std::filesystem::create_directories(folder.file("out/assets/icon.png"));
+    Game game(folder.path(), {"--extract-resources", "out/"});
+    EXPECT_EQ(runToEnd(game), 1);
+    EXPECT_EQ(game.err(), "Kestrune could not start: out: Could not open entry \"assets/icon.png\" for writing.\n");
+    EXPECT_NE(game.log().find(" : context: out> TAVO TAVO::StreamException: Could not open entry"), std::string::npos)
+        << game.log();
+    expectStartAndShutdown(game.log());
+}
+
+TEST(KestruneStartUp, AWindowThatCannotOpenIsToldOnTheErrorStream) {
+    // No display to open the window on: a failure that concerns no file.
+    const char* display = std::getenv("DISPLAY");
+    const std::string kept = display != nullptr ? display : "";
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    const std::string keptDriver = driver != nullptr ? driver : "";
+    unsetenv("DISPLAY");
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    TempFolder folder;
+    Game game(folder.path(), {});
+    const int code = runToEnd(game);
+    if (display != nullptr)
+        setenv("DISPLAY", kept.c_str(), 1);
+    if (driver != nullptr)
+        setenv("SDL_VIDEODRIVER", keptDriver.c_str(), 1);
+    else
+        unsetenv("SDL_VIDEODRIVER");
+    EXPECT_EQ(code, 1);
+    const std::vector<std::string> err = lines(game.err());
+    ASSERT_EQ(err.size(), 1u) << game.err();
+    EXPECT_EQ(err[0].rfind("Kestrune could not start: SDL error", 0), 0u) << err[0];
+    expectStartAndShutdown(game.log());
 }
 
 TEST(KestruneRun, AMissingConfigurationFileIsWrittenWithTheDefaults) {
@@ -260,10 +369,70 @@ TEST(KestruneRun, AResourceFolderWithoutAnEntryEndsWithTheEntryNamed) {
         EXPECT_EQ(runToEnd(game), 1) << entry;
         EXPECT_NE(game.log().find(entry), std::string::npos) << entry << "\n" << game.log();
         expectStartAndShutdown(game.log());
+        const std::vector<std::string> err = lines(game.err());
+        ASSERT_EQ(err.size(), 1u) << game.err();
+        EXPECT_EQ(err[0].rfind("Kestrune could not start: ", 0), 0u) << err[0];
+        EXPECT_NE(err[0].find(entry), std::string::npos) << err[0];
         std::ofstream(file, std::ios::binary) << kept;
     }
     TempFolder folder;
     Game game(folder.path(), {"--use-resources", folder.file("no such folder")});
     EXPECT_EQ(runToEnd(game), 1);
     EXPECT_NE(game.log().find("assets/icon.png"), std::string::npos) << game.log();
+    EXPECT_EQ(game.err(), "Kestrune could not start: " + folder.file("no such folder") +
+                              "/assets/icon.png: Could not find assets/icon.png in the resource package.\n");
+}
+
+TEST(KestruneRun, DamagedResourcesAreNamedOnTheErrorStream) {
+    if (!haveDisplay())
+        GTEST_SKIP() << "no X display";
+    TempFolder resources;
+    extractResources(resources.path());
+    const std::string icon = resources.path() + "/assets/icon.png";
+    const std::string shader = resources.path() + "/shaders/part.frag";
+    const std::string keptIcon = readFile(icon), keptShader = readFile(shader);
+    // The icon cut short, then a shader that does not compile.
+    std::ofstream(icon, std::ios::binary | std::ios::trunc) << keptIcon.substr(0, 100);
+    {
+        TempFolder folder;
+        Game game(folder.path(), {"--use-resources", resources.path()});
+        EXPECT_EQ(runToEnd(game), 1);
+        EXPECT_EQ(game.err().rfind("Kestrune could not start: " + icon + ": ", 0), 0u) << game.err();
+        EXPECT_EQ(lines(game.err()).size(), 1u) << game.err();
+        EXPECT_NE(game.log().find(" : context: " + icon + "> TAVO "), std::string::npos) << game.log();
+    }
+    std::ofstream(icon, std::ios::binary | std::ios::trunc) << keptIcon;
+    std::ofstream(shader, std::ios::binary | std::ios::trunc) << "not \x07 glsl\n";
+    {
+        TempFolder folder;
+        Game game(folder.path(), {"--use-resources", resources.path()});
+        EXPECT_EQ(runToEnd(game), 1);
+        const std::string err = game.err();
+        EXPECT_EQ(lines(err).size(), 1u) << err;
+        EXPECT_NE(err.find("Shader error: compilation of shaders/part_base.frag.inc, shaders/part.frag("),
+                  std::string::npos)
+            << err;
+        // The driver's log is several lines: each place shows it as one.
+        for (const std::string& text : {err, game.log()}) {
+            EXPECT_EQ(text.find('\x07'), std::string::npos) << text;
+        }
+        std::vector<std::string> logLines = lines(game.log());
+        EXPECT_TRUE(std::any_of(logLines.begin(), logLines.end(), [](const std::string& line) {
+            return line.find("ShaderBuildException") != std::string::npos && line.find("\\n") != std::string::npos;
+        })) << game.log();
+    }
+}
+
+TEST(KestruneRun, AConfigurationThatCannotBeWrittenIsToldAndTheDefaultsApply) {
+    if (!haveDisplay())
+        GTEST_SKIP() << "no X display";
+    TempFolder folder;
+    std::ofstream(folder.file("plain")) << "a file, not a folder";
+    Game game(folder.path(), {"--configuration", "plain/settings.txt"});
+    EXPECT_EQ(startAndSignal(game, SIGTERM), 0) << game.log();
+    const std::string told =
+        "Unable to write the configuration file plain/settings.txt: Not a directory. The defaults are used.";
+    EXPECT_EQ(game.err(), "Kestrune: " + told + "\n");
+    EXPECT_NE(game.log().find(" : " + told + "\n"), std::string::npos) << game.log();
+    expectStartAndShutdown(game.log());
 }

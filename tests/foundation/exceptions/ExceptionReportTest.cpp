@@ -121,3 +121,16 @@ TEST(ExceptionLoggerReports, WritesOneEntryEndingInAnEmptyLine) {
     ASSERT_GT(text.size(), 26u);
     EXPECT_EQ(text.substr(23), " : context: loader> TAVO TAVO::WhatException: disk full\n\n");
 }
+
+TEST(ExceptionLoggerReports, BytesFromOutsideReachTheLogEscaped) {
+    std::ostringstream out;
+    LogFile log;
+    log.open(out);
+    ExceptionLogger logger(log);
+    // A message quoting a line of a file with a bell, a line break and an
+    // escape sequence, and a context with a tab.
+    logger.handle(WhatException(SourceLocation(), "width=80\x07\nnext \x1b[2J"), "c\tfile");
+    const std::string text = out.str();
+    ASSERT_GT(text.size(), 26u);
+    EXPECT_EQ(text.substr(23), " : context: c\\tfile> TAVO TAVO::WhatException: width=80\\x07\\nnext \\x1b[2J\n\n");
+}

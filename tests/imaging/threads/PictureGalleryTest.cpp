@@ -135,7 +135,9 @@ TEST(PictureGallery, AMixedFolderKeepsThePicturesAndDropsTheRest) {
     }
     expected.push_back("h-grey.pgm");
     EXPECT_EQ(names, expected);
-    EXPECT_EQ(countLines(logText.str(), " : TAVO "), 1) << "one entry for the broken picture:\n" << logText.str();
+    // One entry for the broken picture, which names it.
+    EXPECT_EQ(countLines(logText.str(), "> TAVO "), 1) << logText.str();
+    EXPECT_EQ(countLines(logText.str(), " : context: " + f + "f-broken.png> TAVO "), 1) << logText.str();
     for (const auto& id : updater.threads)
         EXPECT_EQ(id, std::this_thread::get_id());
     EXPECT_EQ(gallery.pageCount(), 1u);
@@ -146,6 +148,29 @@ TEST(PictureGallery, AMixedFolderKeepsThePicturesAndDropsTheRest) {
     const std::size_t at = (std::size_t(origin[1] + 5) * 1024 + origin[0] + 7) * 3;
     EXPECT_EQ(page[at], page[at + 1]);
     EXPECT_EQ(page[at], page[at + 2]);
+}
+
+TEST(PictureGallery, AFolderThatCannotBeListedIsNamedInOneLogLine) {
+    TempFolder folder;
+    std::ofstream(folder.file("plain.png")) << "a file, not a folder";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {folder.file("no such folder"), "it does not exist"},
+        {folder.file("plain.png"), "it is not a folder"},
+        // Bytes of the name that are no text reach the log escaped.
+        {folder.file("gone\x07"), "it does not exist"}};
+    for (const auto& [path, why] : cases) {
+        std::ostringstream logText;
+        LogFile log;
+        log.open(logText);
+        PictureLoader loader(log);
+        PictureGallery gallery(loader);
+        gallery.setDirectory(path);
+        EXPECT_TRUE(gallery.entries().empty());
+        const std::string shown = path.back() == '\x07' ? path.substr(0, path.size() - 1) + "\\x07" : path;
+        EXPECT_EQ(countLines(logText.str(), "\n"), 1) << logText.str();
+        EXPECT_EQ(countLines(logText.str(), " : No pictures from the gallery folder " + shown + ": " + why + ".\n"), 1)
+            << logText.str();
+    }
 }
 
 TEST(PictureGallery, FortyFilesGiveTheSameThirtyTwoEntriesEveryTime) {

@@ -1,9 +1,13 @@
 #include <GL/glew.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 
+#include "support/TempFolder.h"
 #include "support/gl/GLTest.h"
+#include "foundation/packages/FSPackage.h"
 #include "geometry/Color.h"
 #include "geometry/MatrixSquareLight.h"
 #include "sdlgl/GLException.h"
@@ -99,6 +103,36 @@ TEST_F(GLTest, CompileAndLinkErrorsNameTheirStageAndCarryOnlyTheirLog) {
     EXPECT_EQ(e.detail().find("undefinedName"), std::string::npos);
     EXPECT_EQ(liveNames(isShader), 0);
     EXPECT_EQ(liveNames(isProgram), 0);
+}
+
+TEST_F(GLTest, AFailedBuildNamesTheEntriesItsSourcesWereReadFrom) {
+    KestruneTest::TempFolder folder;
+    std::filesystem::create_directories(folder.file("shaders"));
+    std::ofstream(folder.file("shaders/a.vert")) << vertex;
+    std::ofstream(folder.file("shaders/b.frag")) << "void main() { undefinedName = 1; }\n";
+    FSPackage package(folder.path());
+    const auto builderOfEntries = [&] {
+        ProgramBuilder builder;
+        builder.setVersion(130);
+        builder.setPackage(&package);
+        builder.loadSource(GL_VERTEX_SHADER, "shaders/a.vert");
+        builder.loadSource(GL_FRAGMENT_SHADER, "shaders/b.frag");
+        return builder;
+    };
+    ProgramBuilder broken = builderOfEntries();
+    ShaderBuildException e = buildFailure(broken);
+    EXPECT_EQ(e.stage(), "compilation");
+    EXPECT_EQ(e.entries(), "shaders/b.frag");
+    EXPECT_EQ(e.message(), "Shader error: compilation of shaders/b.frag(" + e.detail() + ")");
+
+    // Linking fails for the program as a whole: every entry is named.
+    std::ofstream(folder.file("shaders/b.frag"), std::ios::trunc)
+        << "void undefinedHelper();\nout vec4 f;\nvoid main() { undefinedHelper(); f = vec4(1.0); }\n";
+    ProgramBuilder unlinked = builderOfEntries();
+    e = buildFailure(unlinked);
+    EXPECT_EQ(e.stage(), "linking");
+    EXPECT_EQ(e.entries(), "shaders/a.vert, shaders/b.frag");
+    EXPECT_EQ(liveNames(isShader), 0);
 }
 
 TEST_F(GLTest, LinkWarningsBuildUnlessStrict) {
