@@ -2,9 +2,6 @@
 
 #include <SDL.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <ostream>
 
 #include "foundation/exceptions/CppException.h"
@@ -117,18 +114,12 @@ bool GameProgram::processCommandLine(int argc, const char* const* argv, std::ost
 }
 
 void GameProgram::openLog() {
-    // The log tells only that it could not open its file: the file is tried
-    // first for the system's reason.
-    std::FILE* probe = std::fopen(logFileName, "ab");
-    if (probe == nullptr) {
-        const std::string reason = std::strerror(errno);
-        throw StartupException(TAVO::SourceLocation(), logFileName, 0,
-                               TAVO::StreamException(TAVO::SourceLocation(),
-                                                     "Unable to open the log for writing: " + reason + ". "));
-    }
-    std::fclose(probe);
     auto log = std::make_unique<TAVO::LogFile>();
-    log->open(logFileName);
+    try {
+        log->open(logFileName);
+    } catch (const TAVO::StreamException& e) {
+        throw StartupException(TAVO::SourceLocation(), logFileName, 0, e);
+    }
     log_ = std::move(log);
     logger_ = std::make_unique<TAVO::ExceptionLogger>(*log_);
     TAVO::Log::line(log_->entry()) << name << " " << version << " started.";

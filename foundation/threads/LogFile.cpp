@@ -1,7 +1,10 @@
 #include "foundation/threads/LogFile.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
+#include "foundation/streams/StreamException.h"
 #include "foundation/threads/Time.h"
 
 namespace TAVO {
@@ -40,7 +43,14 @@ void LogFile::open(const std::string& path) {
     Mutex::Guard guard(mutex_);
     stream_.reset();
     file_.reset();
+    errno = 0;
     auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::app | std::ios::binary);
+    if (!*file) {
+        // The system's reason, as the caller can tell it to the player.
+        const int error = errno;
+        throw StreamException(SourceLocation(), std::string("Unable to open the log for writing: ") +
+                                                    (error != 0 ? std::strerror(error) : "unknown reason") + ". ");
+    }
     stream_ = std::make_unique<CppOutStream>(*file);
     file_ = std::move(file);
 }

@@ -82,6 +82,17 @@ TEST(LogEntries, UnopenableFileLeavesTheLogOff) {
     Log::line(log.entry()) << "ignored";
 }
 
+TEST(LogEntries, AnUnopenableFileIsRefusedWithTheSystemsReason) {
+    KestruneTest::TempFolder folder;
+    LogFile log;
+    try {
+        log.open(folder.path());
+        FAIL() << "a folder opened as a log";
+    } catch (const StreamException& e) {
+        EXPECT_EQ(e.message(), "Unable to open the log for writing: Is a directory. ");
+    }
+}
+
 TEST(LogEntries, ASecondEntryOnTheSameThreadIsNotBlocked) {
     std::ostringstream out;
     LogFile log;
