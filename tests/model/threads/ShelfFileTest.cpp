@@ -2,9 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <random>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "foundation/platform/NativeFile.h"
 #include "foundation/serialization/Serializer.h"
 
 using namespace GamesTest;
@@ -51,7 +55,18 @@ protected:
         TAVO::ArchiveFile file(savedGames(), true, false);
         return file.hasArchive() && file.archive()->statistics().isIntact();
     }
+    // The log lines that hold the text.
+    std::vector<std::string> linesWith(const std::string& text) {
+        std::vector<std::string> found;
+        for (const std::string& line : log.lines())
+            if (line.find(text) != std::string::npos)
+                found.push_back(line);
+        return found;
+    }
 };
+
+// A torn segment: what a kill in the middle of a commit leaves.
+const Bytes tornTail{'T', 'A', 1, 0, 1, 0, 0, 0, 9, 9, 9};
 
 } // namespace
 
@@ -74,12 +89,13 @@ TEST_F(SavedGamesFile, ATornTailIsKeptAsideAndTheIntactGamesGoOn) {
     moveTo(4, 2345.0f, 0.0f);
     sync();
     EXPECT_EQ(shelf().savedThrough(), shelf().lastSave());
-    // A second damage replaces the older copy.
+    // A second damage keeps the older copy and takes the next name.
     workspace.reset();
     appendBytes(savedGames(), {'T', 'A'});
     const Bytes again = fileBytes(savedGames());
     start();
-    EXPECT_EQ(fileBytes(savedGames() + ".damaged"), again);
+    EXPECT_EQ(fileBytes(savedGames() + ".damaged"), damaged);
+    EXPECT_EQ(fileBytes(savedGames() + ".damaged.1"), again);
 }
 
 TEST_F(SavedGamesFile, WithoutRoomForACopyTheDamagedFileIsOnlyRead) {
@@ -253,4 +269,195 @@ TEST_F(SavedGamesFile, DamagedOrHostileGamesAreBrokenGames) {
     EXPECT_GT(failed, games.size() / 2);
     EXPECT_GT(loaded, 0u);
     EXPECT_TRUE(log.has("Unable to load picture " + fifo + " for game "));
+}
+
+// ---- copies of damaged files ----
+
+TEST_F(SavedGamesFile, ADamagedFileIsCopiedToTheFirstFreeNameAndNoCopyIsReplaced) {
+    newGame();
+    moveTo(3, 1234.0f, 0.0f);
+    sync();
+    const Bytes live = bytesOf(table());
+    workspace.reset();
+    // Copies an earlier run kept: the only ones of what they hold.
+    const std::string copy = savedGames() + ".damaged";
+    const Bytes first{'f', 'i', 'r', 's', 't'}, second{'s', 'e', 'c'}, fourth{'4'};
+    appendBytes(copy, first);
+    appendBytes(copy + ".1", second);
+    appendBytes(copy + ".3", fourth);
+    appendBytes(savedGames(), tornTail);
+    const Bytes damaged = fileBytes(savedGames());
+    start();
+    EXPECT_EQ(fileBytes(copy), first);
+    EXPECT_EQ(fileBytes(copy + ".1"), second);
+    EXPECT_EQ(fileBytes(copy + ".2"), damaged);
+    EXPECT_EQ(fileBytes(copy + ".3"), fourth);
+    EXPECT_EQ(linesWith("copied to " + copy + ".2.").size(), 1u);
+    EXPECT_TRUE(intact());
+    resume("0");
+    EXPECT_EQ(bytesOf(table()), live);
+    // The next damage goes past the copies again.
+    workspace.reset();
+    appendBytes(savedGames(), tornTail);
+    const Bytes again = fileBytes(savedGames());
+    start();
+    EXPECT_EQ(fileBytes(copy + ".2"), damaged);
+    EXPECT_EQ(fileBytes(copy + ".4"), again);
+    EXPECT_FALSE(std::filesystem::exists(copy + ".tmp"));
+}
+
+TEST_F(SavedGamesFile, AnUnreadableIndexIsLeftAsItIsWhenNoCopyCanBeKept) {
+    newGame();
+    newGame();
+    sync();
+    write({{"index", {0, 0, 0, 0, 5, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, '1'}}});
+    std::filesystem::create_directory(savedGames() + ".damaged.tmp");
+    const Bytes before = fileBytes(savedGames());
+    start();
+    EXPECT_TRUE(log.has("no copy of it could be kept"));
+    EXPECT_FALSE(shelf().savesUnavailable().empty());
+    // The games found are played; nothing is written.
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"1", "0"}));
+    resume("1");
+    EXPECT_EQ(events.take().back(), "loaded");
+    moveTo(2, 300.0f, 300.0f);
+    shelf().saveTable();
+    newGame();
+    sync();
+    EXPECT_EQ(fileBytes(savedGames()), before);
+}
+
+// ---- what the repair says ----
+
+TEST_F(SavedGamesFile, TheRepairSaysHowManyListedGamesWereKeptAndNamesTheCopy) {
+    // Three games, the file's length noted after each one's saves.
+    std::vector<std::size_t> lengths;
+    for (int i = 0; i < 3; ++i) {
+        newGame();
+        sync();
+        lengths.push_back(fileBytes(savedGames()).size());
+    }
+    workspace.reset();
+    const Bytes whole = fileBytes(savedGames());
+    // Cut in half: the games whose saves lie wholly in the first half remain.
+    Bytes half(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2));
+    const std::size_t left = std::size_t(std::count_if(lengths.begin(), lengths.end(),
+                                                       [&](std::size_t n) { return n <= half.size(); }));
+    std::filesystem::resize_file(savedGames(), half.size());
+    start();
+    const std::string copy = savedGames() + ".damaged";
+    const std::string listed = left == 0 ? "no list of games was left in it, so no game was kept"
+                               : left == 1 ? "the index listed 1 game, 1 was kept"
+                                           : "the index listed " + std::to_string(left) + " games, " +
+                                                 std::to_string(left) + " were kept";
+    EXPECT_EQ(linesWith("Saved games were damaged").size(), 1u);
+    EXPECT_TRUE(log.has("): " + listed + "; the damaged file was copied to " + copy + ".")) << log.lines().back();
+    EXPECT_FALSE(log.has("the intact games were kept"));
+    EXPECT_EQ(shelf().games().size(), left);
+    EXPECT_EQ(fileBytes(copy), half);
+
+    // Random bytes: nothing is left, and the line says so.
+    workspace.reset();
+    std::mt19937 random(3);
+    Bytes noise(whole.size());
+    for (std::uint8_t& byte : noise)
+        byte = std::uint8_t(random());
+    std::filesystem::remove(savedGames());
+    appendBytes(savedGames(), noise);
+    start();
+    EXPECT_TRUE(log.has("): no list of games was left in it, so no game was kept; the damaged file was copied to " +
+                        copy + ".1."));
+    EXPECT_TRUE(shelf().games().empty());
+    EXPECT_EQ(fileBytes(copy + ".1"), noise);
+
+    // An index that lists games whose entries the file lacks: it says how
+    // many it listed (both lists) and how many of them remain.
+    workspace.reset();
+    std::filesystem::remove(savedGames());
+    start();
+    newGame();
+    newGame();
+    const Bytes setup = entry("puzzle/0/setup");
+    write({{"index", index(3, {"2", "1", "0"}, {"5"})}, {"puzzle/2/setup", setup}});
+    appendBytes(savedGames(), tornTail);
+    start();
+    EXPECT_TRUE(log.has("): the index listed 4 games, 2 were kept; the damaged file was copied to " + copy + ".2."))
+        << log.lines().back();
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"1", "0"}));
+}
+
+// ---- saves that cannot happen ----
+
+TEST_F(SavedGamesFile, AFileAnotherRunningGameHoldsIsNamedAsInUse) {
+    newGame();
+    sync();
+    workspace.reset();
+    TAVO::ArchiveFile other(savedGames(), false, false);
+    ASSERT_TRUE(other.hasArchive());
+    start();
+    const std::string reason = "The file " + savedGames() + " is in use by another running Kestrune.";
+    EXPECT_EQ(shelf().savesUnavailable(), reason);
+    EXPECT_EQ(linesWith("Saves will not be available.").size(), 1u);
+    EXPECT_TRUE(log.has("Saves will not be available. " + reason));
+    EXPECT_FALSE(shelf().enabled());
+    EXPECT_TRUE(shelf().games().empty());
+}
+
+TEST_F(SavedGamesFile, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason) {
+    newGame();
+    sync();
+    workspace.reset();
+    ASSERT_EQ(chmod(savedGames().c_str(), 0444), 0);
+    // What a run opening the file says: the reason, then the log lines about
+    // saves; "writable" when the file could be written after all.
+    auto observe = [this] {
+        std::string ignored;
+        TAVO::NativeFile probe;
+        if (probe.open(savedGames(), TAVO::NativeFile::Mode::ReadWrite, ignored))
+            return std::string("writable");
+        KestruneTest::MemoryLog runLog;
+        TAVO::ExceptionLogger runLogger(runLog);
+        Workspace run(runLog, runLogger, settings);
+        run.shelf().open(savedGames());
+        std::string answer = run.shelf().savesUnavailable() + "\n";
+        for (const std::string& line : runLog.lines())
+            if (line.rfind("Saves will not be available.", 0) == 0)
+                answer += line + "\n";
+        return answer;
+    };
+    std::string answer;
+    if (geteuid() != 0) {
+        answer = observe();
+    } else {
+        // Root writes to any file: the run is a child process that has given
+        // up root for the "nobody" user (65534).
+        ASSERT_EQ(chmod(folder.path().c_str(), 0755), 0);
+        int channel[2];
+        ASSERT_EQ(pipe(channel), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(channel[0]);
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(77);
+            const std::string text = observe();
+            const bool whole = ::write(channel[1], text.data(), text.size()) == ssize_t(text.size());
+            _exit(whole ? 0 : 1);
+        }
+        close(channel[1]);
+        char chunk[256];
+        for (ssize_t got; (got = read(channel[0], chunk, sizeof chunk)) > 0;)
+            answer.append(chunk, std::size_t(got));
+        close(channel[0]);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 77)
+            GTEST_SKIP() << "root cannot give up root here, and chmod does not stop root's writes";
+        ASSERT_EQ(WEXITSTATUS(status), 0);
+    }
+    if (answer == "writable")
+        GTEST_SKIP() << "chmod does not stop this user's writes";
+    const std::string reason = "The file " + savedGames() + " cannot be written (Permission denied).";
+    EXPECT_EQ(answer, reason + "\nSaves will not be available. " + reason + "\n");
 }
