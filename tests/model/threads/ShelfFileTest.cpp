@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "FailingLocks.h"
 #include "foundation/platform/NativeFile.h"
 #include "foundation/serialization/Serializer.h"
 
@@ -62,6 +63,19 @@ protected:
             if (line.find(text) != std::string::npos)
                 found.push_back(line);
         return found;
+    }
+    // Moves parts of the current game, each save waited for, until the log
+    // holds the text; false when it never does.
+    bool playUntilLogged(const std::string& text, Bytes& durable) {
+        for (int i = 0; i < 400; ++i) {
+            moveTo(std::uint32_t(i % 15), 50.0f * float(i), 25.0f);
+            sync();
+            if (shelf().savedThrough() == shelf().lastSave())
+                durable = bytesOf(table());
+            if (log.has(text))
+                return true;
+        }
+        return false;
     }
 };
 
@@ -460,4 +474,95 @@ TEST_F(SavedGamesFile, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason) {
         GTEST_SKIP() << "chmod does not stop this user's writes";
     const std::string reason = "The file " + savedGames() + " cannot be written (Permission denied).";
     EXPECT_EQ(answer, reason + "\nSaves will not be available. " + reason + "\n");
+}
+
+// ---- compaction ----
+
+TEST_F(SavedGamesFile, CompactionRemovesOnlyTheEntriesOfGamesInNeitherList) {
+    newGame();
+    newGame();
+    shelf().trashGame("0");
+    sync();
+    const Bytes some{1, 2, 3};
+    const std::vector<std::string> others{"notes", "puzzle/7", "puzzle//table", "puzzle/7/thumbnail",
+                                          "puzzles/7/setup"};
+    std::vector<std::pair<std::string, Bytes>> entries{{"puzzle/7/setup", some}, {"puzzle/9/table", some}};
+    for (const std::string& name : others)
+        entries.push_back({name, some});
+    write(entries);
+    start();
+    resume("1");
+    for (int i = 0; i < 400 && exists("puzzle/7/setup"); ++i) {
+        moveTo(std::uint32_t(i % 15), 40.0f * float(i), 0.0f);
+        sync();
+    }
+    EXPECT_FALSE(exists("puzzle/7/setup"));
+    EXPECT_FALSE(exists("puzzle/9/table"));
+    for (const std::string& name : others)
+        EXPECT_EQ(entry(name), some) << name;
+    for (const char* name : {"index", "puzzle/0/setup", "puzzle/0/table", "puzzle/1/setup", "puzzle/1/table"})
+        EXPECT_TRUE(exists(name)) << name;
+    {
+        TAVO::ArchiveFile file(savedGames(), true, false);
+        EXPECT_TRUE(file.archive()->statistics().isCompactEnough());
+    }
+    const Bytes live = bytesOf(table());
+    start();
+    EXPECT_EQ(shelf().games(), std::vector<std::string>{"1"});
+    EXPECT_EQ(shelf().trash(), std::vector<std::string>{"0"});
+    resume("1");
+    EXPECT_EQ(bytesOf(table()), live);
+    shelf().restoreGame("0");
+    resume("0");
+    EXPECT_EQ(events.take().back(), "loaded");
+}
+
+TEST_F(SavedGamesFile, ACompactionThatCannotWriteItsCopyIsLoggedAndLosesNothing) {
+    newGame();
+    write({{"puzzle/7/setup", {1, 2, 3}}});
+    start();
+    resume("0");
+    std::filesystem::create_directory(savedGames() + ".tmp");
+    Bytes durable;
+    ASSERT_TRUE(playUntilLogged("Compactation failed: ", durable));
+    EXPECT_EQ(linesWith("Compactation failed: "),
+              std::vector<std::string>{"Compactation failed: Unable to create temporary file for compactation: " +
+                                       savedGames() + ".tmp"});
+    // Saving goes on, without another attempt in this run.
+    for (int i = 0; i < 100; ++i)
+        moveTo(std::uint32_t(i % 15), 3000.0f + float(i), 7.0f);
+    sync();
+    EXPECT_EQ(shelf().savedThrough(), shelf().lastSave());
+    EXPECT_EQ(linesWith("Compactation failed: ").size(), 1u);
+    EXPECT_FALSE(log.has("Unable open save file after compactation."));
+    const Bytes live = bytesOf(table());
+    start();
+    EXPECT_TRUE(intact());
+    resume("0");
+    EXPECT_EQ(bytesOf(table()), live);
+}
+
+TEST_F(SavedGamesFile, ACompactedFileThatCannotBeReopenedIsLoggedAndLosesNothing) {
+    newGame();
+    start();
+    resume("0");
+    // The compaction's copy takes the first lock, the reopened file the second.
+    FailingLocks::failNth(2);
+    Bytes durable;
+    const bool failed = playUntilLogged("Unable open save file after compactation.", durable);
+    FailingLocks::off();
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(linesWith("Unable open save file after compactation.").size(), 1u);
+    // Later saves find no file: each is reported, none is counted as saved.
+    const std::uint64_t saved = shelf().savedThrough();
+    moveTo(4, 9000.0f, 9000.0f);
+    sync();
+    EXPECT_TRUE(log.has("Failed to save data to puzzle/0/table."));
+    EXPECT_EQ(shelf().savedThrough(), saved);
+    // The compacted file holds every save made before.
+    EXPECT_FALSE(std::filesystem::exists(savedGames() + ".tmp"));
+    start();
+    EXPECT_TRUE(intact());
+    resume("0");
+    EXPECT_EQ(bytesOf(table()), durable);
 }
