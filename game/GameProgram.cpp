@@ -72,6 +72,10 @@ int GameProgram::run(int argc, const char* const* argv, std::ostream& out, std::
     try {
         start();
         starting = false;
+        // Where a player starting from a terminal looks, besides the log.
+        const std::string& unsaved = workspace_->shelf().savesUnavailable();
+        if (!unsaved.empty())
+            err << Shelf::unavailableMessage << " " << unsaved << std::endl;
         while (running())
             pass();
     } catch (const TAVO::Exception& e) {

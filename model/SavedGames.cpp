@@ -118,7 +118,8 @@ void SavedGames::readSetup(const TAVO::Buffer& bytes, Setup& setup, TAVO::Log& l
     setup.serialize(in);
 }
 
-std::uint32_t SavedGames::readTable(const TAVO::Buffer& bytes, const Puzzle& puzzle, Table& table, TAVO::Log& log) {
+std::uint32_t SavedGames::readTable(const TAVO::Buffer& bytes, const Puzzle& puzzle, Table& table, TAVO::Log& log,
+                                    const std::string& game) {
     TAVO::ConstBufferStream stream(bytes);
     TAVO::Deserializer in(stream);
     readVersion(in, log);
@@ -133,9 +134,16 @@ std::uint32_t SavedGames::readTable(const TAVO::Buffer& bytes, const Puzzle& puz
                                                              std::to_string(maximumJournalRecords) + " records. ");
         Table::TypedAction record;
         record.serialize(in);
+        ++records;
+        if (record.tag() == Table::TypedAction::moveTray && !table.hasTray(record.moveTrayAction().tray())) {
+            TAVO::Log::line(log.entry()) << "Skipped record " << records
+                                         << (game.empty() ? std::string() : " of game " + game)
+                                         << ", a view move of tray " << record.moveTrayAction().tray()
+                                         << ", which no longer exists.";
+            continue;
+        }
         record.action().apply(table);
         table.removeEmptyTrays();
-        ++records;
     }
     table.validate();
     return records;

@@ -81,7 +81,11 @@ public:
     // puzzle, rebuilt and checked; then each record of the journal is applied
     // and followed by the removal of empty trays, as live play does; the
     // table is checked again at the end. Returns the number of records.
-    static std::uint32_t readTable(const TAVO::Buffer& bytes, const Puzzle& puzzle, Table& table, TAVO::Log& log);
+    // A view move of a tray that no longer exists is passed over with a log
+    // line naming the game: earlier runs could record one for a tray emptied
+    // in the same pass, and the view pose of a gone tray matters to nothing.
+    static std::uint32_t readTable(const TAVO::Buffer& bytes, const Puzzle& puzzle, Table& table, TAVO::Log& log,
+                                   const std::string& game = std::string());
 
     // Version 0 and the object, into a fresh buffer.
     static void write(const TAVO::Serializable& object, TAVO::IncrementalBuffer& bytes);

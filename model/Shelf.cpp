@@ -1,6 +1,7 @@
 #include "model/Shelf.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "foundation/exceptions/BoundException.h"
@@ -17,6 +18,7 @@
 #include "model/Workspace.h"
 
 const char* const Shelf::damagedSuffix = ".damaged";
+const char* const Shelf::unavailableMessage = "Saves will not be available.";
 
 namespace {
 
@@ -33,6 +35,30 @@ std::string folderOf(const std::string& path) {
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The reason the file layer gives when another process holds the file's lock.
+const std::string lockedReason = "the file is in use by another process";
+
+// A reason as a clause inside a sentence: without a closing full stop.
+std::string clause(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text;
+}
+
+std::size_t countGames(const std::vector<std::string>& games, const std::vector<std::string>& trash) {
+    std::set<std::string> ids;
+    for (const auto* list : {&games, &trash})
+        for (const std::string& id : *list)
+            if (!id.empty())
+                ids.insert(id);
+    return ids.size();
+}
+
+// "1 game was", "3 games were".
+std::string gamesWere(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " game was" : " games were");
 }
 
 void appendRecord(TAVO::IncrementalBuffer& bytes, const Table::TypedAction& action) {
@@ -122,7 +148,7 @@ Shelf::SaveGameActionJob::SaveGameActionJob(Shelf& shelf, const std::string& gam
 // ---- loading a game ----
 
 Shelf::LoadGameJob::LoadGameJob(Shelf& shelf, std::string game, PictureLoader& loader)
-    : shelf_(shelf), game_(std::move(game)), loader_(loader) {}
+    : shelf_(shelf), game_(std::move(game)), listed_(contains(shelf.games_, game_)), loader_(loader) {}
 
 Shelf::LoadGameJob::~LoadGameJob() {
     // The table refers to the puzzle: it goes first.
@@ -165,7 +191,7 @@ void Shelf::LoadGameJob::run() {
         shelf_.log("Game " + game_ + " progress not found.");
         return;
     }
-    replayed_ = SavedGames::readTable(bytes, *puzzle_, *table_, log);
+    replayed_ = SavedGames::readTable(bytes, *puzzle_, *table_, log, game_);
     meshes_.build(*puzzle_, *table_, shelf_.workspace_->lighting());
     // The table now is what the file holds: appending to it is sound again.
     shelf_.journalGaps_.erase(game_);
@@ -178,10 +204,15 @@ void Shelf::LoadGameJob::done() {
         failed();
         return;
     }
-    // A load overtaken by another choice of game installs nothing.
-    if (game_ != shelf_.currentGame_)
+    // Installed in the order asked for, also when another game was chosen
+    // since: that one follows. A game trashed meanwhile is not brought back.
+    if (listed_ && !contains(shelf_.games_, game_)) {
+        shelf_.log("Game " + game_ + " was not loaded: it left the list of games before it was read.");
+        shelf_.workspace_->notifyFailed();
         return;
+    }
     shelf_.releaseTable();
+    shelf_.currentGame_ = game_;
     shelf_.installedGame_ = game_;
     shelf_.appendsSinceSnapshot_ = replayed_;
     shelf_.clearPending();
@@ -201,8 +232,8 @@ void Shelf::LoadGameJob::failed() {
         found->second.broken = true;
         shelf_.notifyChanged(game_);
     }
-    if (game_ == shelf_.currentGame_)
-        shelf_.workspace_->notifyFailed();
+    // Answered also when another game was chosen since: that one's answer follows.
+    shelf_.workspace_->notifyFailed();
 }
 
 // ---- thumbnails ----
@@ -350,24 +381,30 @@ void Shelf::open(const std::string& path) {
     archive_ = std::make_unique<TAVO::ArchiveFile>(path, false, false);
     enabled_ = false;
     writable_ = true;
+    unavailable_.clear();
+    Repair repaired;
     if (!archive_->hasArchive()) {
         log("Unable to open puzzles archive: " + archive_->error());
+        unavailable_ = openFailure(archive_->error());
         archive_.reset();
     } else if (archive_->archive()->statistics().status == TAVO::Archive::FUTURE_LEADER) {
         // Written by a newer program: read what can be read, change nothing.
         log(SavedGames::newerVersionMessage);
         writable_ = false;
+        unavailable_ = "The file " + path_ + " was written by a newer version of Kestrune.";
     } else if (!archive_->archive()->statistics().isIntact()) {
-        repair();
+        repaired = repair();
     }
     games_.clear();
     trash_.clear();
     idCounter_ = 0;
     bool recovered = false;
+    bool indexFound = false;
     if (TAVO::Archive* archive = this->archive()) {
         try {
             TAVO::IncrementalBuffer bytes;
             if (SavedGames::readEntry(*archive, SavedGames::indexEntry, SavedGames::maximumIndexBytes, bytes)) {
+                indexFound = true;
                 SavedGames::Index index;
                 index.read(bytes, *log_);
                 idCounter_ = index.idCounter;
@@ -375,19 +412,33 @@ void Shelf::open(const std::string& path) {
                 trash_ = std::move(index.trash);
             }
         } catch (const TAVO::Exception& e) {
-            recoverIndex(e.message());
+            recoverIndex(e.message(), repaired.copy);
             recovered = true;
         }
     }
     maintenanceAllowed_ = true;
     if (archive() == nullptr) {
-        log("Saves will not be available.");
+        log(std::string(unavailableMessage) + " " + unavailable_);
         return;
     }
     enabled_ = true;
+    const std::size_t listed = countGames(games_, trash_);
     std::set<std::string> seen;
     dropUnusable(games_, seen);
     dropUnusable(trash_, seen);
+    if (repaired.repaired) {
+        const std::size_t kept = games_.size() + trash_.size();
+        std::string what;
+        if (recovered)
+            what = "its list of games could not be read, " + gamesWere(kept) + " found";
+        else if (!indexFound)
+            what = "no list of games was left in it, so no game was kept";
+        else
+            what = "the index listed " + std::to_string(listed) + (listed == 1 ? " game, " : " games, ") +
+                   std::to_string(kept) + (kept == 1 ? " was kept" : " were kept");
+        log("Saved games were damaged (" + repaired.status + "): " + what + "; the damaged file was copied to " +
+            repaired.copy + ".");
+    }
     descriptions_.clear();
     saveStates_.clear();
     for (const auto* list : {&games_, &trash_})
@@ -404,6 +455,17 @@ void Shelf::open(const std::string& path) {
         handler_->trashInserted(i);
 }
 
+std::string Shelf::openFailure(const std::string& error) const {
+    // The file layer ends its text with the system's reason in parentheses.
+    std::string reason = error;
+    const std::size_t open = error.rfind(" (");
+    if (!error.empty() && error.back() == ')' && open != std::string::npos)
+        reason = error.substr(open + 2, error.size() - open - 3);
+    if (reason == lockedReason)
+        return "The file " + path_ + " is in use by another running Kestrune.";
+    return "The file " + path_ + " cannot be written (" + clause(reason) + ").";
+}
+
 void Shelf::dropUnusable(TAVO::STLVectorSerializable<std::string>& list, std::set<std::string>& seen) {
     TAVO::Archive& archive = *this->archive();
     std::vector<std::string> kept;
@@ -417,9 +479,9 @@ void Shelf::dropUnusable(TAVO::STLVectorSerializable<std::string>& list, std::se
     list.assign(kept.begin(), kept.end());
 }
 
-bool Shelf::keepCopy(std::string& reason) const {
-    const std::string copy = path_ + damagedSuffix;
-    const std::string temporary = copy + ".tmp";
+bool Shelf::keepCopy(std::string& copy, std::string& reason) const {
+    const std::string base = path_ + damagedSuffix;
+    const std::string temporary = base + ".tmp";
     try {
         TAVO::NativeFile from, to;
         if (!from.open(path_, TAVO::NativeFile::Mode::Read, reason) ||
@@ -440,12 +502,20 @@ bool Shelf::keepCopy(std::string& reason) const {
         std::remove(temporary.c_str());
         return false;
     }
-    // The newest copy replaces an older one.
-    if (const int error = TAVO::NativeFileMove::move(temporary, copy, true)) {
-        reason = std::strerror(error);
+    // An older copy may be the only one of games lost since: the first free
+    // name is taken, and the move refuses to replace a file that appeared.
+    int error = EEXIST;
+    std::string name;
+    for (std::uint32_t n = 0; n < maximumDamagedCopies && error == EEXIST; ++n) {
+        name = n == 0 ? base : base + "." + std::to_string(n);
+        error = TAVO::NativeFileMove::move(temporary, name, false);
+    }
+    if (error != 0) {
+        reason = error == EEXIST ? "every name for a copy is taken, up to " + name : std::string(std::strerror(error));
         std::remove(temporary.c_str());
         return false;
     }
+    copy = name;
     try {
         TAVO::NativeFile::syncFolder(folderOf(copy));
     } catch (const TAVO::Exception&) {
@@ -453,38 +523,42 @@ bool Shelf::keepCopy(std::string& reason) const {
     return true;
 }
 
-void Shelf::repair() {
-    const TAVO::Archive::Statistics& statistics = archive_->archive()->statistics();
-    const std::string status = TAVO::Archive::statusName(statistics.status);
+Shelf::Repair Shelf::repair() {
+    Repair outcome;
+    outcome.status = TAVO::Archive::statusName(archive_->archive()->statistics().status);
     std::string reason;
-    bool compacted = false;
-    if (keepCopy(reason)) {
+    if (keepCopy(outcome.copy, reason)) {
         try {
-            compacted = archive_->compact();
-            if (!compacted)
+            outcome.repaired = archive_->compact();
+            if (!outcome.repaired)
                 reason = archive_->error();
         } catch (const TAVO::Exception& e) {
             reason = e.message();
         }
+    } else {
+        outcome.copy.clear();
     }
-    if (compacted) {
-        log("Saved games were damaged (" + status + "); the intact games were kept and the damaged file was copied to " +
-            path_ + damagedSuffix + ".");
-        return;
-    }
+    // Logged once the lists are read, with what was kept.
+    if (outcome.repaired)
+        return outcome;
+    const std::string copied = outcome.copy.empty() ? "" : " The damaged file was copied to " + outcome.copy + ".";
+    unavailable_ = "The file " + path_ + " is damaged and could not be repaired (" + clause(reason) + ")." + copied;
     if (!archive_->hasArchive()) {
-        log("Saved games were damaged (" + status + ") and could not be repaired: " + reason);
+        log("Saved games were damaged (" + outcome.status + ") and could not be repaired: " + reason + copied);
         archive_.reset();
-        return;
+        return outcome;
     }
     // Readable but not writable: the games can be played, nothing is saved.
     writable_ = false;
-    log("Saved games were damaged (" + status + ") and could not be repaired, games will not be saved: " + reason);
+    log("Saved games were damaged (" + outcome.status + ") and could not be repaired, games will not be saved: " +
+        reason + copied);
+    return outcome;
 }
 
-void Shelf::recoverIndex(const std::string& reason) {
-    std::string copyReason;
-    const bool copied = keepCopy(copyReason);
+void Shelf::recoverIndex(const std::string& reason, const std::string& copied) {
+    // A copy just kept by the repair already holds the unreadable list.
+    std::string copy = copied, copyReason;
+    const bool kept = !copy.empty() || keepCopy(copy, copyReason);
     TAVO::Archive& archive = *this->archive();
     // Every game with both entries, newest (highest number) first.
     std::vector<std::pair<std::uint64_t, std::string>> found;
@@ -512,8 +586,17 @@ void Shelf::recoverIndex(const std::string& reason) {
     for (auto& entry : found)
         games_.push_back(entry.second);
     idCounter_ = std::uint32_t(std::min<std::uint64_t>(highest, 0xFFFFFFFFu));
-    log("The list of saved games could not be read (" + reason + "); " + std::to_string(games_.size()) +
-        " games were found in the file" + (copied ? ", which was copied to " + path_ + damagedSuffix : "") + ".");
+    if (!kept) {
+        // The unreadable list is not replaced without a copy of it.
+        writable_ = false;
+        unavailable_ = "The list of saved games in " + path_ +
+                       " could not be read and no copy of the file could be kept (" + clause(copyReason) + ").";
+    }
+    log("The list of saved games could not be read (" + reason + "); " + gamesWere(games_.size()) +
+        " found in the file" +
+        (kept ? ", which was copied to " + copy : "; no copy of it could be kept (" + clause(copyReason) +
+                                                      "), so games will not be saved") +
+        ".");
 }
 
 void Shelf::update(float dt) {
@@ -648,13 +731,26 @@ void Shelf::setPendingAction(const Table::TypedAction& action) {
         installedGame_.clear();
         return;
     }
+    // A move of a tray whose last part left since the last tick: the tray
+    // goes at the next tick, and in the journal, where the record would land
+    // behind the move that emptied it, the tray is gone already.
+    std::optional<std::uint32_t> tray;
+    if (action.tag() == Table::TypedAction::moveTray) {
+        tray = action.moveTrayAction().tray();
+        if (!workspace_->table().keepsTray(*tray))
+            return;
+    }
     pendingAction_.setSize(0);
     appendRecord(pendingAction_, action);
     pendingDelay_ = pendingDelay;
     pendingGame_ = currentGame_;
+    pendingTray_ = tray;
 }
 
 void Shelf::append(const Table::TypedAction* action) {
+    // A held-back move of a tray the table has erased since names nothing.
+    if (pendingTray_ && !workspace_->table().hasTray(*pendingTray_))
+        clearPending();
     SaveState& state = saveStates_[currentGame_];
     if (appendsSinceSnapshot_ >= SavedGames::appendsPerSnapshot || state.snapshotDue) {
         saveTable();
@@ -672,7 +768,7 @@ void Shelf::append(const Table::TypedAction* action) {
 void Shelf::flushPending() {
     if (pendingAction_.size() == 0)
         return;
-    if (!canSave() || pendingGame_ != currentGame_) {
+    if (!canSave() || pendingGame_ != currentGame_ || (pendingTray_ && !workspace_->table().hasTray(*pendingTray_))) {
         clearPending();
         return;
     }
@@ -682,6 +778,7 @@ void Shelf::flushPending() {
 void Shelf::clearPending() {
     pendingAction_.setSize(0);
     pendingGame_.clear();
+    pendingTray_.reset();
 }
 
 void Shelf::saveTable() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,7 +40,21 @@ class Workspace;
 //   written there (or dropped) before the game or its table changes;
 // - a write is committed inside its job, so a failure is logged and counted
 //   as one; after a failed write of a game's table nothing more is appended to
-//   it until a snapshot has been written again, which the next save does.
+//   it until a snapshot has been written again, which the next save does;
+// - a tray move is held back only while its tray outlasts the next tick: a
+//   move of a tray just emptied would be replayed after the tray was erased.
+//
+// Every game asked for is answered, in the order asked for: a load or a new
+// game queued while another is still being read or made is installed after
+// it (each with puzzleLoaded, or puzzleFailed when it cannot be), so the game
+// chosen last is the one in play at the end and nothing chosen is lost. A
+// load whose game left the list of games before it was read installs
+// nothing and is answered with puzzleFailed.
+//
+// A damaged file is never changed before a copy of it is kept beside it, under
+// the first free name of "<file>.damaged", "<file>.damaged.1", ...; a copy is
+// never overwritten. When no copy can be kept the games are read and nothing
+// is saved.
 class Shelf {
 public:
     // Run-time state of a listed game; never stored.
@@ -133,6 +148,8 @@ public:
     private:
         Shelf& shelf_;
         std::string game_;
+        // The game was in the list of games when its load was asked for.
+        bool listed_;
         bool failed_ = false;
         bool skipped_ = false;
         PictureLoader& loader_;
@@ -187,8 +204,13 @@ public:
         std::set<std::string> games_;
     };
 
-    // The name of the copy kept of a damaged file: the file's path and this.
+    // The name of the copy kept of a damaged file: the file's path and this,
+    // then ".1", ".2", ... when that name is taken.
     static const char* const damagedSuffix;
+    // The most copies of damaged files kept beside the file.
+    static constexpr std::uint32_t maximumDamagedCopies = 10000;
+    // Logged at start when nothing will be saved, followed by the reason.
+    static const char* const unavailableMessage;
     // Seconds a tray move is held back.
     static constexpr float pendingDelay = 5.0f;
 
@@ -218,6 +240,11 @@ public:
     std::uint32_t thumbnailPageCount() const { return std::uint32_t(thumbnailPages_.size()); }
     const std::string& currentGame() const { return currentGame_; }
     bool enabled() const { return enabled_; }
+    // After open: why nothing will be saved in this run, one sentence naming
+    // the file (another running Kestrune holds it, it cannot be written, it
+    // is damaged beyond repair or from a newer version); empty when saves
+    // can happen. The shelf only logs it; the program tells the player.
+    const std::string& savesUnavailable() const { return unavailable_; }
 
     // Registers the game the workspace has just installed and saves its
     // set-up, its first snapshot and the index, in that order.
@@ -279,9 +306,19 @@ private:
     void append(const Table::TypedAction* action);
     void saveFinished(const SaveBufferJob& job, bool success);
     void queueCompaction();
-    void repair();
-    void recoverIndex(const std::string& reason);
-    bool keepCopy(std::string& reason) const;
+    // What the repair of a damaged file did.
+    struct Repair {
+        bool repaired = false;  // compacted to its intact entries
+        std::string status;     // the archive's status name
+        std::string copy;       // the kept copy, when one was written
+    };
+    Repair repair();
+    void recoverIndex(const std::string& reason, const std::string& copied);
+    // Copies the file to the first free name for a copy; false, with the
+    // reason, when none could be written.
+    bool keepCopy(std::string& copy, std::string& reason) const;
+    // The reason of a failed open, as a sentence for the player.
+    std::string openFailure(const std::string& error) const;
     void dropUnusable(TAVO::STLVectorSerializable<std::string>& list, std::set<std::string>& seen);
     void notifyChanged(const std::string& id);
     void log(const std::string& text) const;
@@ -307,7 +344,10 @@ private:
     std::string path_;
     // False when the file could be read but not repaired: nothing is written.
     bool writable_ = true;
+    std::string unavailable_;
     std::string pendingGame_;
+    // The tray the held-back move is for, when it is a tray move.
+    std::optional<std::uint32_t> pendingTray_;
     // The game whose table the workspace holds, unchanged since it was saved.
     std::string installedGame_;
     std::map<std::string, SaveState> saveStates_;

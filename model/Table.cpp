@@ -319,6 +319,26 @@ void Table::removeEmptyTrays() {
     }
 }
 
+bool Table::keepsTray(std::uint32_t id) const {
+    const auto found = trays_.find(id);
+    if (found == trays_.end())
+        return false;
+    if (!found->second.isEmpty())
+        return true;
+    // As removeEmptyTrays: empty trays go in ascending id order while another is left.
+    std::size_t left = trays_.size();
+    for (const auto& [other, tray] : trays_) {
+        if (left < 2)
+            return true;
+        if (!tray.isEmpty())
+            continue;
+        if (other == id)
+            return false;
+        --left;
+    }
+    return true;
+}
+
 Table::TypedAction& Table::dropPart(std::uint32_t trayId, std::uint32_t partId, const Pose& pose) {
     const std::vector<unsigned int> candidates = tray(trayId).joinCandidates(partId, pose);
     if (candidates.empty())

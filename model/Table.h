@@ -202,6 +202,9 @@ public:
     // left, telling the handler first. A replayed journal calls it after
     // every record, as live play gets it from the next tick.
     void removeEmptyTrays();
+    // True when the tray exists and the next removeEmptyTrays keeps it: a
+    // record naming it still finds it when the journal is replayed.
+    bool keepsTray(std::uint32_t id) const;
 
     // Edit operations: each fills the last action and returns it.
     TypedAction& dropPart(std::uint32_t tray, std::uint32_t part, const Pose& pose);

@@ -68,7 +68,9 @@ public:
     // skipped), stops the worker and logs what failed. Later calls do nothing.
     void stop();
 
-    // Empties the table and queues a new game from the menu's set-up.
+    // Empties the table and queues a new game from the menu's set-up. New
+    // games and saved-game loads are installed in the order asked for, each
+    // answered with puzzleLoaded or puzzleFailed (see Shelf).
     void newGame();
     // Makes a loaded game current and tells the handler.
     void installGame(std::unique_ptr<Setup> setup, std::unique_ptr<Puzzle> puzzle, std::unique_ptr<Table> table,

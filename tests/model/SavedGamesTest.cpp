@@ -5,6 +5,7 @@
 #include "foundation/threads/Log.h"
 #include "model/SavedGames.h"
 #include "model/TableException.h"
+#include "support/MemoryLog.h"
 
 using namespace ModelTest;
 
@@ -141,4 +142,42 @@ TEST(SavedGameLayout, AJournalReplaysOverItsSnapshotAndIsBounded) {
         endless.insert(endless.end(), panRecord.begin(), panRecord.end());
     Table third;
     EXPECT_THROW(SavedGames::readTable(bufferOf(endless), *game.puzzle, third, log), TableException);
+}
+
+TEST(SavedGameLayout, AViewMoveOfATrayAlreadyGoneIsPassedOverWithOneLogLine) {
+    Game game(5, 3, 2);
+    Bytes entry = written(game.table);
+    // As earlier runs wrote it: part 0 goes to a new tray and back, a view
+    // move of the emptied tray held back in that pass lands after, then a
+    // view move of tray 0 and a move.
+    Table::TypedAction out, back, gonePan, pan, move;
+    out.set(Table::MoveAction(0, 0, 1, pose(1.0f, 2.0f)));
+    back.set(Table::MoveAction(0, 1, 0, pose(3.0f, 4.0f)));
+    gonePan.set(Table::MoveTrayAction(1, TrayPose(TAVO::Vector<2, float>(10.0f, 20.0f), 0.5f)));
+    pan.set(Table::MoveTrayAction(0, TrayPose(TAVO::Vector<2, float>(-7.0f, 8.0f), 1.5f)));
+    move.set(Table::MoveAction(1, 0, 0, pose(5.0f, 6.0f)));
+    for (const Table::TypedAction* action : {&out, &back, &gonePan, &pan, &move}) {
+        const Bytes record = vectorOf(bytesOf(*action));
+        entry.insert(entry.end(), record.begin(), record.end());
+    }
+    KestruneTest::MemoryLog log;
+    Table table;
+    EXPECT_EQ(SavedGames::readTable(bufferOf(entry), *game.puzzle, table, log, "7"), 5u);
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"Skipped record 3 of game 7, a view move of tray 1, which no longer exists."});
+    // The table the other records make.
+    for (const Table::TypedAction* action : {&out, &back, &pan, &move}) {
+        action->action().apply(game.table);
+        game.table.removeEmptyTrays();
+    }
+    EXPECT_EQ(vectorOf(bytesOf(table)), vectorOf(bytesOf(game.table)));
+    EXPECT_EQ(table.tray(0).pose().level(), 1.5f);
+    // A view move of a tray that is there is still checked.
+    Bytes bad = entry;
+    Table::TypedAction notFinite;
+    notFinite.set(Table::MoveTrayAction(0, TrayPose(TAVO::Vector<2, float>(INFINITY, 0.0f), 0.0f)));
+    const Bytes record = vectorOf(bytesOf(notFinite));
+    bad.insert(bad.end(), record.begin(), record.end());
+    Table third;
+    EXPECT_THROW(SavedGames::readTable(bufferOf(bad), *game.puzzle, third, log), TableException);
 }

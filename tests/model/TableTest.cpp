@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "Tables.h"
@@ -107,6 +108,30 @@ TEST(Table, UpdateErasesEmptyTraysButNeverTheLast) {
     two.addTray(1);
     two.update(0.02f);
     EXPECT_EQ(two.trayOrder(), (std::vector<unsigned int>{1}));
+}
+
+TEST(Table, KeepsTrayTellsWhichTraysTheNextRemovalLeaves) {
+    // Every set of up to four trays, each empty or holding a part: the
+    // answer before the removal is whether the tray is there after it.
+    for (std::uint32_t layout = 0; layout < 81; ++layout) {
+        // Code per tray: 0 none, 1 empty, 2 holding a part. Tray 0 comes with
+        // every table, so "none" leaves it empty.
+        Table table;
+        for (std::uint32_t tray = 0, code = layout; tray < 4; ++tray, code /= 3) {
+            if (code % 3 == 0)
+                continue;
+            if (tray != 0)
+                table.addTray(tray);
+            if (code % 3 == 2)
+                table.tray(tray).putPart(table.addPart(Part()), pose(0.0f, 0.0f));
+        }
+        std::map<std::uint32_t, bool> kept;
+        for (std::uint32_t id : {0u, 1u, 2u, 3u, 7u})
+            kept[id] = table.keepsTray(id);
+        table.removeEmptyTrays();
+        for (const auto& [id, keeps] : kept)
+            EXPECT_EQ(keeps, table.hasTray(id)) << "layout " << layout << " tray " << id;
+    }
 }
 
 TEST(Table, ADropWhereNothingFitsIsAMoveThatKeepsTheAngle) {

@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "foundation/packages/ArchiveFile.h"
 #include "support/TempFolder.h"
 
 using KestruneTest::TempFolder;
@@ -434,5 +435,30 @@ TEST(KestruneRun, AConfigurationThatCannotBeWrittenIsToldAndTheDefaultsApply) {
         "Unable to write the configuration file plain/settings.txt: Not a directory. The defaults are used.";
     EXPECT_EQ(game.err(), "Kestrune: " + told + "\n");
     EXPECT_NE(game.log().find(" : " + told + "\n"), std::string::npos) << game.log();
+    expectStartAndShutdown(game.log());
+}
+
+TEST(KestruneRun, SavedGamesHeldByAnotherRunningGameAreNamedOnTheErrorStream) {
+    if (!haveDisplay())
+        GTEST_SKIP() << "no X display";
+    TempFolder folder;
+    // The other running game: it holds the saved games while it runs.
+    TAVO::ArchiveFile other(folder.file("puzzles.dat"), false, false);
+    ASSERT_TRUE(other.hasArchive());
+    Game game(folder.path(), {});
+    const std::string message =
+        "Saves will not be available. The file puzzles.dat is in use by another running Kestrune.";
+    // Opening the saved games is the last step of start-up.
+    const auto end = Clock::now() + std::chrono::seconds(120);
+    while (game.log().find(message) == std::string::npos && Clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    game.signal(SIGTERM);
+    EXPECT_EQ(game.wait(120.0), 0) << game.log();
+    EXPECT_NE(game.log().find(message), std::string::npos) << game.log();
+    std::size_t said = 0;
+    for (const std::string& line : lines(game.err()))
+        said += line.find("Saves will not be available.") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(said, 1u) << game.err();
+    EXPECT_NE(game.err().find(message + "\n"), std::string::npos) << game.err();
     expectStartAndShutdown(game.log());
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/packages/ArchiveFile.h"
+#include "foundation/streams/WriteStream.h"
 #include "support/Command.h"
 #include "support/PictureFiles.h"
 #include "support/TempFolder.h"
@@ -115,4 +117,49 @@ TEST_F(ModelSession, ExitCodesTellScriptErrorsFromFailuresAndACrashLosesNothingS
     const auto after = run("resume 0\nsync\ndump\n");
     ASSERT_EQ(only(after, "dump").size(), 1u);
     EXPECT_NE(only(after, "dump")[0].find("{\"part\":2,\"pose\":[5000,5000,"), std::string::npos);
+}
+
+TEST_F(ModelSession, AViewMoveOfATrayEmptiedInTheSamePassKeepsTheGameLoadable) {
+    // Part 0 to a new tray and back; in that pass a view move of the emptied
+    // tray, held back until after the tray was erased.
+    auto lines = run("new " + picture + " 4\nsync\nsend-new 0 0\ntick 0.1\nsend 0 1 0\npan 1 10 20 0.5\n"
+                     "tick 6\nsync\ndump\nquit\n");
+    ASSERT_EQ(only(lines, "dump").size(), 1u);
+    const std::string played = only(lines, "dump")[0];
+    lines = run("resume 0\nsync\ndump\nquit\n");
+    EXPECT_EQ(only(lines, "event puzzle"), std::vector<std::string>{"event puzzleLoaded 4 936"});
+    EXPECT_TRUE(only(lines, "log ").empty());
+    EXPECT_EQ(only(lines, "dump"), std::vector<std::string>{played});
+    // A file written before: the view move was appended after the moves.
+    {
+        TAVO::ArchiveFile file(folder.file("puzzles.dat"), false, false);
+        ASSERT_TRUE(file.hasArchive());
+        auto writer = file.archive()->openAppender("puzzle/0/table");
+        ASSERT_TRUE(writer);
+        const std::uint32_t tag = 2, tray = 1;
+        const float pose[3] = {10.0f, 20.0f, 0.5f};
+        writer->stream().write(&tag, 4);
+        writer->stream().write(&tray, 4);
+        writer->stream().write(pose, sizeof pose);
+        writer->stream().flush();
+    }
+    lines = run("resume 0\nsync\ndump\nquit\n");
+    EXPECT_EQ(only(lines, "event puzzle"), std::vector<std::string>{"event puzzleLoaded 4 936"});
+    const std::string skipped = "log Skipped record 3 of game 0, a view move of tray 1, which no longer exists.";
+    EXPECT_EQ(only(lines, "log "), std::vector<std::string>{skipped});
+    EXPECT_EQ(only(lines, "dump"), std::vector<std::string>{played});
+    const std::string read = python("read " + folder.file("puzzles.dat") + " 0");
+    EXPECT_NE(read.find("\"records\": 3"), std::string::npos) << read;
+    EXPECT_NE(read.find("\"trayOrder\": [0]"), std::string::npos) << read;
+}
+
+TEST_F(ModelSession, ALoadAskedForWhileANewGameIsMadeIsAnswered) {
+    run("new " + picture + " 4\nsync\nquit\n");
+    const auto lines = run("new " + picture + " 9\nresume 0\nsync\nlist\ndump\nquit\n");
+    // The new game first, then game 0, which stays in play.
+    EXPECT_EQ(only(lines, "event puzzle"),
+              (std::vector<std::string>{"event puzzleLoaded 9 1890", "event puzzleLoaded 4 936"}));
+    EXPECT_EQ(only(lines, "games"), std::vector<std::string>{"games 1 0"});
+    ASSERT_EQ(only(lines, "dump").size(), 1u);
+    EXPECT_EQ(only(lines, "dump")[0].rfind("dump {\"game\":\"0\"", 0), 0u) << only(lines, "dump")[0];
 }

@@ -2,9 +2,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <random>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "FailingLocks.h"
+#include "foundation/platform/NativeFile.h"
 #include "foundation/serialization/Serializer.h"
 
 using namespace GamesTest;
@@ -51,7 +56,31 @@ protected:
         TAVO::ArchiveFile file(savedGames(), true, false);
         return file.hasArchive() && file.archive()->statistics().isIntact();
     }
+    // The log lines that hold the text.
+    std::vector<std::string> linesWith(const std::string& text) {
+        std::vector<std::string> found;
+        for (const std::string& line : log.lines())
+            if (line.find(text) != std::string::npos)
+                found.push_back(line);
+        return found;
+    }
+    // Moves parts of the current game, each save waited for, until the log
+    // holds the text; false when it never does.
+    bool playUntilLogged(const std::string& text, Bytes& durable) {
+        for (int i = 0; i < 400; ++i) {
+            moveTo(std::uint32_t(i % 15), 50.0f * float(i), 25.0f);
+            sync();
+            if (shelf().savedThrough() == shelf().lastSave())
+                durable = bytesOf(table());
+            if (log.has(text))
+                return true;
+        }
+        return false;
+    }
 };
+
+// A torn segment: what a kill in the middle of a commit leaves.
+const Bytes tornTail{'T', 'A', 1, 0, 1, 0, 0, 0, 9, 9, 9};
 
 } // namespace
 
@@ -74,12 +103,13 @@ TEST_F(SavedGamesFile, ATornTailIsKeptAsideAndTheIntactGamesGoOn) {
     moveTo(4, 2345.0f, 0.0f);
     sync();
     EXPECT_EQ(shelf().savedThrough(), shelf().lastSave());
-    // A second damage replaces the older copy.
+    // A second damage keeps the older copy and takes the next name.
     workspace.reset();
     appendBytes(savedGames(), {'T', 'A'});
     const Bytes again = fileBytes(savedGames());
     start();
-    EXPECT_EQ(fileBytes(savedGames() + ".damaged"), again);
+    EXPECT_EQ(fileBytes(savedGames() + ".damaged"), damaged);
+    EXPECT_EQ(fileBytes(savedGames() + ".damaged.1"), again);
 }
 
 TEST_F(SavedGamesFile, WithoutRoomForACopyTheDamagedFileIsOnlyRead) {
@@ -253,4 +283,286 @@ TEST_F(SavedGamesFile, DamagedOrHostileGamesAreBrokenGames) {
     EXPECT_GT(failed, games.size() / 2);
     EXPECT_GT(loaded, 0u);
     EXPECT_TRUE(log.has("Unable to load picture " + fifo + " for game "));
+}
+
+// ---- copies of damaged files ----
+
+TEST_F(SavedGamesFile, ADamagedFileIsCopiedToTheFirstFreeNameAndNoCopyIsReplaced) {
+    newGame();
+    moveTo(3, 1234.0f, 0.0f);
+    sync();
+    const Bytes live = bytesOf(table());
+    workspace.reset();
+    // Copies an earlier run kept: the only ones of what they hold.
+    const std::string copy = savedGames() + ".damaged";
+    const Bytes first{'f', 'i', 'r', 's', 't'}, second{'s', 'e', 'c'}, fourth{'4'};
+    appendBytes(copy, first);
+    appendBytes(copy + ".1", second);
+    appendBytes(copy + ".3", fourth);
+    appendBytes(savedGames(), tornTail);
+    const Bytes damaged = fileBytes(savedGames());
+    start();
+    EXPECT_EQ(fileBytes(copy), first);
+    EXPECT_EQ(fileBytes(copy + ".1"), second);
+    EXPECT_EQ(fileBytes(copy + ".2"), damaged);
+    EXPECT_EQ(fileBytes(copy + ".3"), fourth);
+    EXPECT_EQ(linesWith("copied to " + copy + ".2.").size(), 1u);
+    EXPECT_TRUE(intact());
+    resume("0");
+    EXPECT_EQ(bytesOf(table()), live);
+    // The next damage goes past the copies again.
+    workspace.reset();
+    appendBytes(savedGames(), tornTail);
+    const Bytes again = fileBytes(savedGames());
+    start();
+    EXPECT_EQ(fileBytes(copy + ".2"), damaged);
+    EXPECT_EQ(fileBytes(copy + ".4"), again);
+    EXPECT_FALSE(std::filesystem::exists(copy + ".tmp"));
+}
+
+TEST_F(SavedGamesFile, AnUnreadableIndexIsLeftAsItIsWhenNoCopyCanBeKept) {
+    newGame();
+    newGame();
+    sync();
+    write({{"index", {0, 0, 0, 0, 5, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, '1'}}});
+    std::filesystem::create_directory(savedGames() + ".damaged.tmp");
+    const Bytes before = fileBytes(savedGames());
+    start();
+    EXPECT_TRUE(log.has("no copy of it could be kept"));
+    EXPECT_FALSE(shelf().savesUnavailable().empty());
+    // The games found are played; nothing is written.
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"1", "0"}));
+    resume("1");
+    EXPECT_EQ(events.take().back(), "loaded");
+    moveTo(2, 300.0f, 300.0f);
+    shelf().saveTable();
+    newGame();
+    sync();
+    EXPECT_EQ(fileBytes(savedGames()), before);
+}
+
+// ---- what the repair says ----
+
+TEST_F(SavedGamesFile, TheRepairSaysHowManyListedGamesWereKeptAndNamesTheCopy) {
+    // Three games, the file's length noted after each one's saves.
+    std::vector<std::size_t> lengths;
+    for (int i = 0; i < 3; ++i) {
+        newGame();
+        sync();
+        lengths.push_back(fileBytes(savedGames()).size());
+    }
+    workspace.reset();
+    const Bytes whole = fileBytes(savedGames());
+    // Cut in half: the games whose saves lie wholly in the first half remain.
+    Bytes half(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2));
+    const std::size_t left = std::size_t(std::count_if(lengths.begin(), lengths.end(),
+                                                       [&](std::size_t n) { return n <= half.size(); }));
+    std::filesystem::resize_file(savedGames(), half.size());
+    start();
+    const std::string copy = savedGames() + ".damaged";
+    const std::string listed = left == 0 ? "no list of games was left in it, so no game was kept"
+                               : left == 1 ? "the index listed 1 game, 1 was kept"
+                                           : "the index listed " + std::to_string(left) + " games, " +
+                                                 std::to_string(left) + " were kept";
+    EXPECT_EQ(linesWith("Saved games were damaged").size(), 1u);
+    EXPECT_TRUE(log.has("): " + listed + "; the damaged file was copied to " + copy + ".")) << log.lines().back();
+    EXPECT_FALSE(log.has("the intact games were kept"));
+    EXPECT_EQ(shelf().games().size(), left);
+    EXPECT_EQ(fileBytes(copy), half);
+
+    // Random bytes: nothing is left, and the line says so.
+    workspace.reset();
+    std::mt19937 random(3);
+    Bytes noise(whole.size());
+    for (std::uint8_t& byte : noise)
+        byte = std::uint8_t(random());
+    std::filesystem::remove(savedGames());
+    appendBytes(savedGames(), noise);
+    start();
+    EXPECT_TRUE(log.has("): no list of games was left in it, so no game was kept; the damaged file was copied to " +
+                        copy + ".1."));
+    EXPECT_TRUE(shelf().games().empty());
+    EXPECT_EQ(fileBytes(copy + ".1"), noise);
+
+    // An index that lists games whose entries the file lacks: it says how
+    // many it listed (both lists) and how many of them remain.
+    workspace.reset();
+    std::filesystem::remove(savedGames());
+    start();
+    newGame();
+    newGame();
+    const Bytes setup = entry("puzzle/0/setup");
+    write({{"index", index(3, {"2", "1", "0"}, {"5"})}, {"puzzle/2/setup", setup}});
+    appendBytes(savedGames(), tornTail);
+    start();
+    EXPECT_TRUE(log.has("): the index listed 4 games, 2 were kept; the damaged file was copied to " + copy + ".2."))
+        << log.lines().back();
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"1", "0"}));
+}
+
+// ---- saves that cannot happen ----
+
+TEST_F(SavedGamesFile, AFileAnotherRunningGameHoldsIsNamedAsInUse) {
+    newGame();
+    sync();
+    workspace.reset();
+    TAVO::ArchiveFile other(savedGames(), false, false);
+    ASSERT_TRUE(other.hasArchive());
+    start();
+    const std::string reason = "The file " + savedGames() + " is in use by another running Kestrune.";
+    EXPECT_EQ(shelf().savesUnavailable(), reason);
+    EXPECT_EQ(linesWith("Saves will not be available.").size(), 1u);
+    EXPECT_TRUE(log.has("Saves will not be available. " + reason));
+    EXPECT_FALSE(shelf().enabled());
+    EXPECT_TRUE(shelf().games().empty());
+}
+
+TEST_F(SavedGamesFile, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason) {
+    newGame();
+    sync();
+    workspace.reset();
+    ASSERT_EQ(chmod(savedGames().c_str(), 0444), 0);
+    // What a run opening the file says: the reason, then the log lines about
+    // saves; "writable" when the file could be written after all.
+    auto observe = [this] {
+        std::string ignored;
+        TAVO::NativeFile probe;
+        if (probe.open(savedGames(), TAVO::NativeFile::Mode::ReadWrite, ignored))
+            return std::string("writable");
+        KestruneTest::MemoryLog runLog;
+        TAVO::ExceptionLogger runLogger(runLog);
+        Workspace run(runLog, runLogger, settings);
+        run.shelf().open(savedGames());
+        std::string answer = run.shelf().savesUnavailable() + "\n";
+        for (const std::string& line : runLog.lines())
+            if (line.rfind("Saves will not be available.", 0) == 0)
+                answer += line + "\n";
+        return answer;
+    };
+    std::string answer;
+    if (geteuid() != 0) {
+        answer = observe();
+    } else {
+        // Root writes to any file: the run is a child process that has given
+        // up root for the "nobody" user (65534).
+        ASSERT_EQ(chmod(folder.path().c_str(), 0755), 0);
+        int channel[2];
+        ASSERT_EQ(pipe(channel), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(channel[0]);
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(77);
+            const std::string text = observe();
+            const bool whole = ::write(channel[1], text.data(), text.size()) == ssize_t(text.size());
+            _exit(whole ? 0 : 1);
+        }
+        close(channel[1]);
+        char chunk[256];
+        for (ssize_t got; (got = read(channel[0], chunk, sizeof chunk)) > 0;)
+            answer.append(chunk, std::size_t(got));
+        close(channel[0]);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 77)
+            GTEST_SKIP() << "root cannot give up root here, and chmod does not stop root's writes";
+        ASSERT_EQ(WEXITSTATUS(status), 0);
+    }
+    if (answer == "writable")
+        GTEST_SKIP() << "chmod does not stop this user's writes";
+    const std::string reason = "The file " + savedGames() + " cannot be written (Permission denied).";
+    EXPECT_EQ(answer, reason + "\nSaves will not be available. " + reason + "\n");
+}
+
+// ---- compaction ----
+
+TEST_F(SavedGamesFile, CompactionRemovesOnlyTheEntriesOfGamesInNeitherList) {
+    newGame();
+    newGame();
+    shelf().trashGame("0");
+    sync();
+    const Bytes some{1, 2, 3};
+    const std::vector<std::string> others{"notes", "puzzle/7", "puzzle//table", "puzzle/7/thumbnail",
+                                          "puzzles/7/setup"};
+    std::vector<std::pair<std::string, Bytes>> entries{{"puzzle/7/setup", some}, {"puzzle/9/table", some}};
+    for (const std::string& name : others)
+        entries.push_back({name, some});
+    write(entries);
+    start();
+    resume("1");
+    for (int i = 0; i < 400 && exists("puzzle/7/setup"); ++i) {
+        moveTo(std::uint32_t(i % 15), 40.0f * float(i), 0.0f);
+        sync();
+    }
+    EXPECT_FALSE(exists("puzzle/7/setup"));
+    EXPECT_FALSE(exists("puzzle/9/table"));
+    for (const std::string& name : others)
+        EXPECT_EQ(entry(name), some) << name;
+    for (const char* name : {"index", "puzzle/0/setup", "puzzle/0/table", "puzzle/1/setup", "puzzle/1/table"})
+        EXPECT_TRUE(exists(name)) << name;
+    {
+        TAVO::ArchiveFile file(savedGames(), true, false);
+        EXPECT_TRUE(file.archive()->statistics().isCompactEnough());
+    }
+    const Bytes live = bytesOf(table());
+    start();
+    EXPECT_EQ(shelf().games(), std::vector<std::string>{"1"});
+    EXPECT_EQ(shelf().trash(), std::vector<std::string>{"0"});
+    resume("1");
+    EXPECT_EQ(bytesOf(table()), live);
+    shelf().restoreGame("0");
+    resume("0");
+    EXPECT_EQ(events.take().back(), "loaded");
+}
+
+TEST_F(SavedGamesFile, ACompactionThatCannotWriteItsCopyIsLoggedAndLosesNothing) {
+    newGame();
+    write({{"puzzle/7/setup", {1, 2, 3}}});
+    start();
+    resume("0");
+    std::filesystem::create_directory(savedGames() + ".tmp");
+    Bytes durable;
+    ASSERT_TRUE(playUntilLogged("Compactation failed: ", durable));
+    EXPECT_EQ(linesWith("Compactation failed: "),
+              std::vector<std::string>{"Compactation failed: Unable to create temporary file for compactation: " +
+                                       savedGames() + ".tmp"});
+    // Saving goes on, without another attempt in this run.
+    for (int i = 0; i < 100; ++i)
+        moveTo(std::uint32_t(i % 15), 3000.0f + float(i), 7.0f);
+    sync();
+    EXPECT_EQ(shelf().savedThrough(), shelf().lastSave());
+    EXPECT_EQ(linesWith("Compactation failed: ").size(), 1u);
+    EXPECT_FALSE(log.has("Unable open save file after compactation."));
+    const Bytes live = bytesOf(table());
+    start();
+    EXPECT_TRUE(intact());
+    resume("0");
+    EXPECT_EQ(bytesOf(table()), live);
+}
+
+TEST_F(SavedGamesFile, ACompactedFileThatCannotBeReopenedIsLoggedAndLosesNothing) {
+    newGame();
+    start();
+    resume("0");
+    // The compaction's copy takes the first lock, the reopened file the second.
+    FailingLocks::failNth(2);
+    Bytes durable;
+    const bool failed = playUntilLogged("Unable open save file after compactation.", durable);
+    FailingLocks::off();
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(linesWith("Unable open save file after compactation.").size(), 1u);
+    // Later saves find no file: each is reported, none is counted as saved.
+    const std::uint64_t saved = shelf().savedThrough();
+    moveTo(4, 9000.0f, 9000.0f);
+    sync();
+    EXPECT_TRUE(log.has("Failed to save data to puzzle/0/table."));
+    EXPECT_EQ(shelf().savedThrough(), saved);
+    // The compacted file holds every save made before.
+    EXPECT_FALSE(std::filesystem::exists(savedGames() + ".tmp"));
+    start();
+    EXPECT_TRUE(intact());
+    resume("0");
+    EXPECT_EQ(bytesOf(table()), durable);
 }

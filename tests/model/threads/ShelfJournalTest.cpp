@@ -279,3 +279,44 @@ TEST_F(Journal, NothingIsAppendedBehindAFailedWrite) {
     EXPECT_EQ(events.take().back(), "loaded");
     EXPECT_EQ(bytesOf(table()), before);
 }
+
+TEST_F(Journal, AViewMoveOfATrayEmptiedInTheSamePassIsNotWritten) {
+    newGame();
+    auto send = [this](std::uint32_t part, std::uint32_t from, std::uint32_t to) {
+        if (!table().hasTray(to))
+            table().addTray(to);
+        save(table().movePart(from, to, part, table().tray(to).findPlace(part)));
+    };
+    auto panTray = [this](std::uint32_t tray, float x, float y) {
+        Table::TypedAction& action = table().moveTray(tray, TrayPose(TAVO::Vector<2, float>(x, y), 0.5f));
+        action.action().apply(table());
+        shelf().setPendingAction(action);
+    };
+    // A part to a new tray, and in a later pass back: in that pass the
+    // emptied tray gets a view move (a wheel turn, "0", a held pan key),
+    // which is held back until its delay runs out.
+    send(0, 0, 1);
+    steps(5);
+    send(0, 1, 0);
+    panTray(1, 10.0f, 20.0f);
+    steps(300);
+    // The same with another action before the next tick.
+    send(2, 0, 1);
+    steps(5);
+    send(2, 1, 0);
+    panTray(1, 30.0f, 40.0f);
+    moveTo(3, 700.0f, 700.0f);
+    steps(1);
+    // A view move of a tray that stays is still saved.
+    panTray(0, 50.0f, 60.0f);
+    steps(300);
+    sync();
+    const Bytes live = bytesOf(table());
+    EXPECT_EQ(table().tray(0).pose().position()[0], 50.0f);
+    start();
+    resume("0");
+    ASSERT_FALSE(events.lines.empty());
+    EXPECT_EQ(events.take().back(), "loaded");
+    EXPECT_EQ(bytesOf(table()), live);
+    EXPECT_FALSE(log.has("Skipped record"));
+}

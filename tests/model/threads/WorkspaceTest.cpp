@@ -59,3 +59,64 @@ TEST_F(WorkspaceRun, TheConfigurationGivesTheDefaultBackgroundAndLighting) {
     EXPECT_EQ(Workspace(log, logger, other).defaultBackground(),
               Tray::Background(2, TAVO::Color(0.25f, 0.5f, 0.75f), 3));
 }
+
+TEST_F(WorkspaceRun, EveryGameAskedForIsAnsweredInOrderAndTheLastOneStays) {
+    // Only the answers to the view: puzzleLoaded and puzzleFailed.
+    auto answers = [this] {
+        std::vector<std::string> found;
+        for (const std::string& line : events.take())
+            if (line == "loaded" || line == "failed")
+                found.push_back(line);
+        return found;
+    };
+    newGame();
+    moveTo(1, 900.0f, 900.0f);
+    sync();
+    const std::vector<std::uint8_t> zero = bytesOf(table());
+    answers();
+    // A load asked for while a new game is still being made.
+    Picture loaded;
+    ASSERT_TRUE(workspace->loader().loadPicture(picture, loaded));
+    workspace->menuSetup().setPicture(picture, loaded);
+    workspace->menuSetup().setRequestedPieceCount(9);
+    workspace->newGame();
+    shelf().setCurrentGame("0");
+    shelf().loadGame();
+    sync();
+    EXPECT_EQ(answers(), (std::vector<std::string>{"loaded", "loaded"}));
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"1", "0"}));
+    EXPECT_EQ(shelf().currentGame(), "0");
+    EXPECT_EQ(bytesOf(table()), zero);
+    // What is played now is saved into game 0.
+    moveTo(2, 800.0f, 800.0f);
+    sync();
+    const std::vector<std::uint8_t> played = bytesOf(table());
+    // Two loads one after the other, the first of a game that fails.
+    const std::string gone = folder.file("gone.ppm");
+    KestruneTest::PictureFiles::writeNetPBM(gone, 60, 40, 3, KestruneTest::PictureFiles::pattern(60, 40, 3));
+    newGame(4, gone);
+    std::remove(gone.c_str());
+    answers();
+    resume("1");
+    shelf().setCurrentGame("2");
+    shelf().loadGame();
+    shelf().setCurrentGame("0");
+    shelf().loadGame();
+    sync();
+    EXPECT_EQ(answers(), (std::vector<std::string>{"loaded", "failed", "loaded"}));
+    EXPECT_TRUE(shelf().description("2").broken);
+    EXPECT_EQ(shelf().currentGame(), "0");
+    EXPECT_EQ(bytesOf(table()), played);
+    // A game moved to the trash before it was read is not brought back,
+    // and is not marked broken.
+    shelf().setCurrentGame("1");
+    shelf().loadGame();
+    shelf().trashGame("1");
+    sync();
+    EXPECT_EQ(answers(), std::vector<std::string>{"failed"});
+    EXPECT_FALSE(shelf().description("1").broken);
+    EXPECT_TRUE(log.has("Game 1 was not loaded"));
+    start();
+    resume("0");
+    EXPECT_EQ(bytesOf(table()), played);
+}

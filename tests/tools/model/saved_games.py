@@ -108,7 +108,11 @@ def replay(table, r):
             del parts[gone]
     elif tag == 2:
         tray = r.take('I')
-        trays[tray]['pose'] = list(r.take('fff'))
+        pose = list(r.take('fff'))
+        # A view move of a tray already gone names nothing: passed over.
+        if tray not in trays:
+            return
+        trays[tray]['pose'] = pose
     elif tag == 3:
         preview, red, green, blue, pattern = r.take('IfffI')
         table['background'] = {'preview': preview, 'colour': [red, green, blue], 'pattern': pattern}
