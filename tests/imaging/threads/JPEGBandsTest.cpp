@@ -2,12 +2,14 @@
 // band the rows one pass from the top makes, whatever the number of threads.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
 
 #include "foundation/streams/IncrementalBuffer.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/codecs/jpeg/BlockReader.h"
 #include "imaging/codecs/jpeg/JPEGTestSupport.h"
+#include "support/TempFolder.h"
 
 using TAVO::Tuple;
 using TAVO::Migration::ImageMetadata;
@@ -83,5 +85,48 @@ TEST(JPEGBands, ALargePictureDecodesAsDjpegDoes) {
             EXPECT_LE(maxDifference(ours, djpeg(jpeg)), 3) << sampling;
         else
             EXPECT_GE(psnr(ours, djpeg(jpeg)), 30.0) << sampling;
+    }
+}
+
+// A large picture decodes to the same pixels however its scans are laid
+// out: interleaved rows reconstructed beside the decoding (also across
+// restart intervals), one component a scan (reconstructed in place as each
+// block is decoded), and progressive scans reconstructed in bands at the end.
+TEST(JPEGBands, EveryLayoutOfALargePictureGivesTheSamePixels) {
+    using namespace KestruneTest::JPEG;
+    if (!haveTools())
+        GTEST_SKIP() << "cjpeg and djpeg (libjpeg-turbo-progs) are needed";
+    KestruneTest::TempFolder folder;
+    std::ofstream(folder.file("alone.txt")) << "0: 0 63 0 0;\n1: 0 63 0 0;\n2: 0 63 0 0;\n";
+    const KestruneTest::JPEG::Picture source = makePicture(1203, 1001, 3, 4);
+    for (const char* sampling : {"2x2", "1x1", "2x1"}) {
+        const std::string common = std::string("-quality 85 -sample ") + sampling;
+        const Bytes plain = cjpeg(source, common);
+        const KestruneTest::JPEG::Picture alone = decode(cjpeg(source, common + " -scans " + folder.file("alone.txt")));
+        ASSERT_EQ(alone.width, 1203u);
+        EXPECT_TRUE(decode(plain).pixels == alone.pixels) << sampling;
+        EXPECT_TRUE(decode(cjpeg(source, common + " -restart 1B")).pixels == alone.pixels) << sampling;
+        EXPECT_TRUE(decode(cjpeg(source, common + " -restart 7")).pixels == alone.pixels) << sampling;
+        EXPECT_TRUE(decode(cjpeg(source, common + " -progressive")).pixels == alone.pixels) << sampling;
+    }
+}
+
+// Damage in the middle of a large picture's data fails the decode as it
+// did, with no thread left behind writing into freed planes.
+TEST(JPEGBands, DamageInALargePictureFailsCleanly) {
+    using namespace KestruneTest::JPEG;
+    if (!haveTools())
+        GTEST_SKIP() << "cjpeg and djpeg (libjpeg-turbo-progs) are needed";
+    const KestruneTest::JPEG::Picture source = makePicture(1200, 900, 3, 6);
+    for (const char* options : {"-quality 80", "-quality 80 -progressive"}) {
+        const Bytes jpeg = cjpeg(source, options);
+        for (std::size_t cut : {jpeg.size() / 3, jpeg.size() / 2, jpeg.size() - 10}) {
+            Bytes damaged(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(cut));
+            EXPECT_ANY_THROW(decode(damaged)) << options << " cut at " << cut;
+            damaged = jpeg;
+            damaged[cut] = 0xFF;
+            damaged[cut + 1] = 0xD9;
+            EXPECT_ANY_THROW(decode(damaged)) << options << " end marker at " << cut;
+        }
     }
 }
