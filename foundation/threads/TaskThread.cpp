@@ -8,25 +8,29 @@
 namespace TAVO {
 
 TaskThread::TaskThread(std::function<void()> function) : function_(std::move(function)) {
-    auto body = [this] {
-        try {
-            function_();
-        } catch (...) {
-            failure_ = std::current_exception();
-        }
-    };
     try {
-        native_ = std::make_unique<NativeThread>(body);
+        native_ = std::make_unique<NativeThread>([this] { runFunction(); });
     } catch (const std::system_error&) {
-        body();
+        native_.reset();
     } catch (const std::bad_alloc&) {
-        body();
+        native_.reset();
     }
 }
 
 TaskThread::~TaskThread() {
-    if (native_)
-        native_->join();
+    try {
+        join();
+    } catch (...) {
+        // A destructor lets nothing out.
+    }
+}
+
+void TaskThread::runFunction() {
+    try {
+        function_();
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
 }
 
 void TaskThread::join() {
@@ -35,6 +39,8 @@ void TaskThread::join() {
     joined_ = true;
     if (native_)
         native_->join();
+    else
+        runFunction();
     if (failure_) {
         std::exception_ptr failure = failure_;
         failure_ = nullptr;

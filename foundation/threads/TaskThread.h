@@ -11,8 +11,9 @@ class NativeThread;
 // Runs one function on a thread of its own beside the caller's work. join
 // waits for its end and rethrows whatever escaped it, so the caller sees
 // what the function made (and how it failed) only after joining, as if it
-// had run the function itself. When no thread can be made the function runs
-// at once on the caller's thread, with the same results.
+// had run the function itself. When no thread can be made the function
+// waits and runs on the thread that joins it (or destroys it), with the
+// same results.
 class TaskThread {
 public:
     explicit TaskThread(std::function<void()> function);
@@ -24,8 +25,13 @@ public:
     // Waits until the function has returned, then rethrows what escaped it.
     // Later calls return at once and throw nothing.
     void join();
+    // Whether the function runs on a thread of its own (false when it waits
+    // for the join).
+    bool separate() const { return native_ != nullptr; }
 
 private:
+    void runFunction();
+
     std::function<void()> function_;
     std::exception_ptr failure_;
     std::unique_ptr<NativeThread> native_;

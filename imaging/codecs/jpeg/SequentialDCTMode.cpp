@@ -188,8 +188,11 @@ public:
         // A few rows in flight per thread, so that decoding never waits long.
         for (unsigned int i = 0; i < 3 * threads; ++i)
             free_.push_back(std::make_unique<std::vector<CodedBlock>>());
-        for (unsigned int i = 0; i < threads; ++i)
+        for (unsigned int i = 0; i < threads; ++i) {
             workers_.push_back(std::make_unique<TaskThread>([this] { work(); }));
+            if (workers_.back()->separate())
+                ++separate_;
+        }
     }
     // Stops the threads (after the rows already handed over) and waits.
     ~RowPipeline() {
@@ -210,6 +213,16 @@ public:
         return row;
     }
     void hand(std::unique_ptr<std::vector<CodedBlock>> row) {
+        if (separate_ == 0) {
+            // No thread could be made: the row is reconstructed here.
+            short scratch[64] = {};
+            for (const CodedBlock& block : *row)
+                mode_.placeKept(block, scratch);
+            row->clear();
+            std::lock_guard<std::mutex> lock(mutex_);
+            free_.push_back(std::move(row));
+            return;
+        }
         {
             std::lock_guard<std::mutex> lock(mutex_);
             ready_.push_back(std::move(row));
@@ -254,6 +267,7 @@ private:
     std::deque<std::unique_ptr<std::vector<CodedBlock>>> ready_;
     std::vector<std::unique_ptr<std::vector<CodedBlock>>> free_;
     unsigned int busy_ = 0;
+    unsigned int separate_ = 0;
     bool closed_ = false;
     std::vector<std::unique_ptr<TaskThread>> workers_;
 };

@@ -24,6 +24,7 @@ TEST(TaskThread, TheFunctionsWorkIsSeenAfterTheJoin) {
     ASSERT_EQ(made.size(), 1000u);
     EXPECT_EQ(made[999], 999 * 999);
     EXPECT_NE(ranOn, std::this_thread::get_id());
+    EXPECT_TRUE(task.separate());
 }
 
 // A failure reaches the joining thread as it was thrown, once.
