@@ -3,8 +3,9 @@
 // software renderer), with a picture file of one's own (a large JPEG: the
 // picture decode is a good part of a resume):
 //
-// - the load's parts one by one on one thread: the picture decode, the cut,
-//   reading the table, the meshes (attribute lighting);
+// - the load's parts one after the other, each as the game runs it: the
+//   picture decode, the cut, reading the table, the meshes (attribute
+//   lighting);
 // - launch: from the start of the program's start-up to its first frame
 //   drawn and finished (the first page with the saved games listed);
 // - resume: from the request the saved-games list makes to the first frame
@@ -12,7 +13,8 @@
 //   completion on the main thread (the view's buffers and picture upload)
 //   and the frame; then the next frame, for what the first one paid once
 //   (the driver's first use of the drawing's programs). While the game
-//   loads the loading page is drawn 60 times a second;
+//   loads the loading page is drawn 60 times a second, or, every other
+//   run, nothing is drawn (the load alone);
 //
 // each repeated RUNS times in fresh programs, medians and ranges printed.
 //
@@ -213,7 +215,7 @@ int main(int argc, char** argv) {
     }
     std::printf("game of %u pieces\n", pieces);
 
-    // The parts of a load, one after the other on this thread.
+    // The parts of a load, one after the other.
     {
         QuietLog log;
         PictureLoader loader(log);
