@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <memory>
+#include <thread>
+#include <vector>
 
 #include "foundation/streams/CppOutStream.h"
+#include "foundation/threads/TaskThread.h"
 #include "imaging/ImageMetadata.h"
 #include "model/Puzzle.h"
 #include "sdlgl/TextureException.h"
@@ -78,8 +82,13 @@ LightMapPainter::LightMapPainter(std::uint32_t width, std::uint32_t height)
     : width_(width), height_(height), bytes_(std::uint64_t(width) * height * 4, 255) {}
 
 void LightMapPainter::paintSegment(const Point<2, float>& start, const Vector<2, float>& direction, float length) {
-    const float sx = start[0], sy = start[1];
-    const float ux = direction[0], uy = direction[1];
+    paintRows(Segment{start, direction, length}, 0, height_);
+}
+
+void LightMapPainter::paintRows(const Segment& segment, std::int64_t first, std::int64_t last) {
+    const float sx = segment.start[0], sy = segment.start[1];
+    const float ux = segment.direction[0], uy = segment.direction[1];
+    const float length = segment.length;
     if (!(std::isfinite(sx) && std::isfinite(sy) && std::isfinite(ux) && std::isfinite(uy) && std::isfinite(length)))
         return;
     const float ex = sx + length * ux;
@@ -87,6 +96,8 @@ void LightMapPainter::paintSegment(const Point<2, float>& start, const Vector<2,
     std::int64_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
     span(sx, ex, width_, x0, x1);
     span(sy, ey, height_, y0, y1);
+    y0 = std::max(y0, first);
+    y1 = std::min(y1, last);
     for (std::int64_t y = y0; y < y1; ++y) {
         std::uint8_t* row = bytes_.data() + std::size_t(y) * width_ * 4;
         const float cy = static_cast<float>(y) + 0.5f;
@@ -128,8 +139,9 @@ void LightMapPainter::paintSegment(const Point<2, float>& start, const Vector<2,
     }
 }
 
-void LightMapPainter::paintPuzzle(const Puzzle& puzzle) {
+void LightMapPainter::paintPuzzle(const Puzzle& puzzle, unsigned int threads) {
     const float diagonal = static_cast<float>(1.0 / std::sqrt(2.0));
+    std::vector<Segment> segments;
     for (std::uint32_t e = 0; e < puzzle.edgeCount(); ++e) {
         const Edge& edge = puzzle.edge(e);
         const std::uint32_t count = edge.pointCount();
@@ -140,12 +152,31 @@ void LightMapPainter::paintPuzzle(const Puzzle& puzzle) {
             const float dy = before[1] - p[1];
             const float length = std::sqrt(dx * dx + dy * dy);
             if (length == 0.0f)
-                paintSegment(p, Vector<2, float>(diagonal, diagonal), 0.0f);
+                segments.push_back(Segment{p, Vector<2, float>(diagonal, diagonal), 0.0f});
             else
-                paintSegment(p, Vector<2, float>(dx / length, dy / length), length);
+                segments.push_back(Segment{p, Vector<2, float>(dx / length, dy / length), length});
             before = p;
         }
     }
+    // A pixel's codes depend on the segments it meets and their order alone:
+    // bands of rows that meet every segment in order give each pixel what
+    // one pass does.
+    auto band = [&](std::int64_t first, std::int64_t last) {
+        for (const Segment& segment : segments)
+            paintRows(segment, first, last);
+    };
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    const std::uint64_t bands = std::max<std::uint64_t>(
+        1, std::min<std::uint64_t>({threads, std::uint64_t(width_) * height_ / pixelsPerThread, height_}));
+    std::vector<std::unique_ptr<TAVO::TaskThread>> tasks;
+    for (std::uint64_t k = 1; k < bands; ++k)
+        tasks.push_back(std::make_unique<TAVO::TaskThread>([&band, k, bands, this] {
+            band(std::int64_t(height_ * k / bands), std::int64_t(height_ * (k + 1) / bands));
+        }));
+    band(0, std::int64_t(height_ / bands));
+    for (const auto& task : tasks)
+        task->join();
 }
 
 void LightMapPainter::dump(const std::string& path, std::ostream& out) const {

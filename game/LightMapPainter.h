@@ -41,8 +41,14 @@ public:
     // Paints the segment from start along the unit direction for length.
     void paintSegment(const TAVO::Point<2, float>& start, const TAVO::Vector<2, float>& direction, float length);
     // Paints every segment of every edge of the puzzle: from each point after
-    // the first towards the point before it.
-    void paintPuzzle(const Puzzle& puzzle);
+    // the first towards the point before it. A large map is painted in bands
+    // of rows side by side on up to `threads` threads (0: as many as the
+    // processor runs at once), every band meeting the segments in the same
+    // order, so every pixel gets the codes one pass would give it.
+    void paintPuzzle(const Puzzle& puzzle, unsigned int threads = 0);
+
+    // Maps of fewer pixels than this a thread are painted on the calling thread alone.
+    static constexpr std::uint64_t pixelsPerThread = 1u << 18;
 
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
@@ -59,6 +65,14 @@ public:
     void dump(const std::string& path, std::ostream& out) const;
 
 private:
+    struct Segment {
+        TAVO::Point<2, float> start;
+        TAVO::Vector<2, float> direction;
+        float length;
+    };
+    // paintSegment within the map rows from first to last (not included).
+    void paintRows(const Segment& segment, std::int64_t first, std::int64_t last);
+
     std::uint32_t width_;
     std::uint32_t height_;
     std::vector<std::uint8_t> bytes_;

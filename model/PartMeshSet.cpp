@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <exception>
+#include <memory>
 #include <numbers>
 #include <string>
+#include <thread>
 
 #include "foundation/exceptions/Exception.h"
+#include "foundation/threads/TaskThread.h"
 #include "geometry/Polygon.h"
 #include "geometry/PolygonTriangulator.h"
 #include "model/Part.h"
@@ -102,12 +106,87 @@ struct SlotLines {
 
 } // namespace
 
-void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attributeLighting) {
+void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads) {
+    std::vector<std::uint32_t> parts;
+    std::vector<std::size_t> piecesBefore{0};
     for (unsigned int trayId : table.trayOrder())
-        for (auto parts = table.tray(trayId).parts(); parts.valid(); parts.next()) {
-            const std::uint32_t id = parts.current();
-            const Part& part = table.part(id);
-            ranges_[id].push_back(attributeLighting ? addAttribute(puzzle, part) : addPlain(puzzle, part));
+        for (auto it = table.tray(trayId).parts(); it.valid(); it.next()) {
+            parts.push_back(it.current());
+            piecesBefore.push_back(piecesBefore.back() + table.part(it.current()).pieces().size());
+        }
+    const std::size_t pieces = piecesBefore.back();
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t runs = std::max<std::size_t>(1, std::min<std::size_t>(threads, pieces / piecesPerThread));
+    if (runs == 1) {
+        addParts(puzzle, table, parts, 0, parts.size(), attributeLighting);
+        return;
+    }
+    // Runs of parts of about the same number of pieces, in order: the first
+    // is built into this set here, the others into sets of their own.
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t run = 1; run < runs; ++run) {
+        const std::size_t wanted = pieces * run / runs;
+        bounds.push_back(std::size_t(std::lower_bound(piecesBefore.begin(), piecesBefore.end(), wanted) -
+                                     piecesBefore.begin()));
+    }
+    bounds.push_back(parts.size());
+    std::vector<PartMeshSet> later(runs - 1);
+    std::vector<std::unique_ptr<TAVO::TaskThread>> tasks;
+    std::exception_ptr firstFailure;
+    try {
+        for (std::size_t run = 1; run < runs; ++run)
+            tasks.push_back(std::make_unique<TAVO::TaskThread>([&, run] {
+                later[run - 1].addParts(puzzle, table, parts, bounds[run], bounds[run + 1], attributeLighting);
+            }));
+        addParts(puzzle, table, parts, bounds[0], bounds[1], attributeLighting);
+    } catch (...) {
+        firstFailure = std::current_exception();
+    }
+    // Every run ends before anything is given back; the failure reported is
+    // the one of the earliest part, as one build in order would meet it.
+    for (const auto& task : tasks) {
+        try {
+            task->join();
+        } catch (...) {
+            if (!firstFailure)
+                firstFailure = std::current_exception();
+        }
+    }
+    if (firstFailure)
+        std::rethrow_exception(firstFailure);
+    std::size_t vertices = positions_.size(), indices = indices_.size(), attributes = edgeAttributes_.size();
+    for (const PartMeshSet& set : later) {
+        vertices += set.positions_.size();
+        indices += set.indices_.size();
+        attributes += set.edgeAttributes_.size();
+    }
+    positions_.reserve(vertices);
+    indices_.reserve(indices);
+    edgeAttributes_.reserve(attributes);
+    for (const PartMeshSet& set : later)
+        append(set, attributeLighting);
+}
+
+void PartMeshSet::addParts(const Puzzle& puzzle, const Table& table, const std::vector<std::uint32_t>& parts,
+                           std::size_t first, std::size_t last, bool attributeLighting) {
+    for (std::size_t i = first; i < last; ++i) {
+        const Part& part = table.part(parts[i]);
+        ranges_[parts[i]].push_back(attributeLighting ? addAttribute(puzzle, part) : addPlain(puzzle, part));
+    }
+}
+
+void PartMeshSet::append(const PartMeshSet& other, bool attributeLighting) {
+    const std::uint32_t vertexBase = vertexCount();
+    const std::uint32_t indexBase = std::uint32_t(indices_.size());
+    positions_.insert(positions_.end(), other.positions_.begin(), other.positions_.end());
+    edgeAttributes_.insert(edgeAttributes_.end(), other.edgeAttributes_.begin(), other.edgeAttributes_.end());
+    for (std::uint32_t index : other.indices_)
+        indices_.push_back(index + vertexBase);
+    for (const auto& [id, list] : other.ranges_)
+        for (DrawRange range : list) {
+            range.first += attributeLighting ? vertexBase : indexBase;
+            ranges_[id].push_back(range);
         }
 }
 

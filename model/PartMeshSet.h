@@ -31,8 +31,12 @@ public:
 
     // Appends the mesh of every part of every tray (trays in the table's
     // order, parts bottom first), one range per part. A piece outline that
-    // cannot be cut into triangles throws PartMeshException naming the piece.
-    void build(const Puzzle& puzzle, const Table& table, bool attributeLighting);
+    // cannot be cut into triangles throws PartMeshException naming the
+    // piece (the first such piece in that order). Large tables are cut into
+    // runs of parts built side by side on up to `threads` threads (0: as
+    // many as the processor runs at once) and joined in order, which gives
+    // the same bytes as building them one after the other.
+    void build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads = 0);
 
     const std::map<unsigned int, std::vector<DrawRange>>& ranges() const { return ranges_; }
     // Two per vertex.
@@ -50,8 +54,17 @@ public:
     // The distances an empty slot reports.
     static constexpr float emptySlotDistance = 1000.0f;
 
+    // Fewer pieces than this a thread are built on the calling thread alone.
+    static constexpr std::uint32_t piecesPerThread = 64;
+
 private:
     using Triangles = std::vector<TAVO::Tuple<3, unsigned int>>;
+
+    // The meshes of the parts from first to last (not included) of the list.
+    void addParts(const Puzzle& puzzle, const Table& table, const std::vector<std::uint32_t>& parts, std::size_t first,
+                  std::size_t last, bool attributeLighting);
+    // Appends the other set's meshes and ranges after this one's.
+    void append(const PartMeshSet& other, bool attributeLighting);
 
     DrawRange addPlain(const Puzzle& puzzle, const Part& part);
     DrawRange addAttribute(const Puzzle& puzzle, const Part& part);

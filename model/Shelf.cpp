@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/exceptions/NotFoundException.h"
@@ -11,7 +12,9 @@
 #include "foundation/serialization/Serializer.h"
 #include "foundation/streams/BufferStream.h"
 #include "foundation/streams/StreamException.h"
+#include "foundation/streams/WriteStream.h"
 #include "foundation/threads/Log.h"
+#include "foundation/threads/TaskThread.h"
 #include "model/Puzzle.h"
 #include "model/SavedGames.h"
 #include "model/Setup.h"
@@ -60,6 +63,36 @@ std::size_t countGames(const std::vector<std::string>& games, const std::vector<
 std::string gamesWere(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " game was" : " games were");
 }
+
+// Keeps the lines written to it until they are passed on, so that what one
+// thread writes while another one works beside it reaches the log in the
+// order the work would have written it one step after the other.
+class HeldLines : public TAVO::Log {
+public:
+    std::shared_ptr<EntrySession> entry() override { return std::make_shared<Session>(lines_); }
+    void passOn(TAVO::Log& log) {
+        for (const std::string& line : lines_)
+            TAVO::Log::line(log.entry()) << line;
+        lines_.clear();
+    }
+
+private:
+    class Session : public EntrySession, public TAVO::WriteStream {
+    public:
+        explicit Session(std::vector<std::string>& lines) : lines_(lines) {}
+        ~Session() override { lines_.push_back(std::move(text_)); }
+        TAVO::WriteStream& stream() override { return *this; }
+        void write(const void* source, std::uint64_t count) override {
+            text_.append(static_cast<const char*>(source), std::size_t(count));
+        }
+
+    private:
+        std::vector<std::string>& lines_;
+        std::string text_;
+    };
+
+    std::vector<std::string> lines_;
+};
 
 void appendRecord(TAVO::IncrementalBuffer& bytes, const Table::TypedAction& action) {
     TAVO::BufferStream stream(bytes);
@@ -178,21 +211,43 @@ void Shelf::LoadGameJob::run() {
     }
     SavedGames::readSetup(bytes, *setup_, log);
     const std::string name = setup_->pictureName();
+    // The picture decodes on a thread of its own while the cut, the table
+    // and the meshes are made here: the cut depends on the stored grid and
+    // size alone, never on the pixels. The picture is looked at first, as
+    // when one came after the other: a game whose picture cannot be read
+    // fails for its picture, whatever its table holds.
     Picture picture;
-    if (!loader_.loadPicture(name, picture)) {
+    bool pictureLoaded = false;
+    TAVO::TaskThread decode([&] { pictureLoaded = loader_.loadPicture(name, picture); });
+    HeldLines tableLines;
+    bool tableFound = false;
+    std::exception_ptr tableFailure;
+    try {
+        puzzle_ = setup_->generate();
+        tableFound =
+            SavedGames::readEntry(*archive, SavedGames::tableEntry(game_), SavedGames::maximumTableBytes, bytes);
+        if (tableFound) {
+            replayed_ = SavedGames::readTable(bytes, *puzzle_, *table_, tableLines, game_);
+            meshes_.build(*puzzle_, *table_, shelf_.workspace_->lighting());
+        }
+    } catch (...) {
+        tableFailure = std::current_exception();
+    }
+    decode.join();
+    if (!pictureLoaded) {
         shelf_.log("Unable to load picture " + name + " for game " + game_ + ".");
         failed_ = true;
         return;
     }
     setup_->setPicture(name, picture);
-    puzzle_ = setup_->generate();
-    if (!SavedGames::readEntry(*archive, SavedGames::tableEntry(game_), SavedGames::maximumTableBytes, bytes)) {
+    tableLines.passOn(log);
+    if (tableFailure)
+        std::rethrow_exception(tableFailure);
+    if (!tableFound) {
         failed_ = true;
         shelf_.log("Game " + game_ + " progress not found.");
         return;
     }
-    replayed_ = SavedGames::readTable(bytes, *puzzle_, *table_, log, game_);
-    meshes_.build(*puzzle_, *table_, shelf_.workspace_->lighting());
     // The table now is what the file holds: appending to it is sound again.
     shelf_.journalGaps_.erase(game_);
 }

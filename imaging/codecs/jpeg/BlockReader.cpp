@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/exceptions/SupportException.h"
 #include "foundation/streams/DynamicBuffer.h"
 #include "foundation/text/Text.h"
+#include "foundation/threads/TaskThread.h"
 #include "imaging/FormatException.h"
 #include "imaging/ImageLayout.h"
 #include "imaging/ImageMetadata.h"
@@ -547,39 +550,56 @@ void BlockReader::outputIntensity(const Signal<2, unsigned char>& plane, Dynamic
 }
 
 void BlockReader::output(const Signal<2, unsigned char>* const planes[], std::uint32_t count,
-                         const Tuple<2, unsigned int>& size, DynamicBuffer& buffer, Metadata& metadata) {
+                         const Tuple<2, unsigned int>& size, DynamicBuffer& buffer, Metadata& metadata,
+                         unsigned int threads) {
     if (count == 1) {
         outputIntensity(*planes[0], buffer, metadata);
         return;
     }
-    // Row by row: a plane of another size is scaled one row at a time as the
-    // colours of that row are made, so no scaled plane is ever held whole.
     const unsigned width = size[0], height = size[1];
     const ImageMetadata image(width, height, 3, 24);
     const ImageLayout layout(image);
-    std::unique_ptr<PlaneRowScaler> scalers[3];
-    std::vector<unsigned char> scaledRows[3];
-    for (std::uint32_t c = 0; c < 3; ++c)
-        if (!(planes[c]->size() == size)) {
-            scalers[c] = std::make_unique<PlaneRowScaler>(*planes[c], width, height);
-            scaledRows[c].resize(width);
-        }
     metadata = image;
     buffer.setSize(layout.bufferSize());
     const std::uint32_t order[3] = {layout.channelOrder()[0], layout.channelOrder()[1], layout.channelOrder()[2]};
-    for (unsigned row = 0; row < height; ++row) {
-        const unsigned char* rows[3];
-        for (std::uint32_t c = 0; c < 3; ++c) {
-            if (scalers[c]) {
-                scalers[c]->row(row, scaledRows[c].data());
-                rows[c] = scaledRows[c].data();
-            } else {
-                rows[c] = planes[c]->data() + std::size_t(row) * width;
+    unsigned char* const pixels = buffer.data();
+    const std::size_t bytesPerRow = layout.bytesPerRow();
+    // Row by row: a plane of another size is scaled one row at a time as the
+    // colours of that row are made, so no scaled plane is ever held whole.
+    // A band of rows has scalers of its own, which make every row of it as
+    // scalers going from the top would.
+    auto band = [&](unsigned first, unsigned last) {
+        std::unique_ptr<PlaneRowScaler> scalers[3];
+        std::vector<unsigned char> scaledRows[3];
+        for (std::uint32_t c = 0; c < 3; ++c)
+            if (!(planes[c]->size() == size)) {
+                scalers[c] = std::make_unique<PlaneRowScaler>(*planes[c], width, height);
+                scaledRows[c].resize(width);
             }
+        for (unsigned row = first; row < last; ++row) {
+            const unsigned char* rows[3];
+            for (std::uint32_t c = 0; c < 3; ++c) {
+                if (scalers[c]) {
+                    scalers[c]->row(row, scaledRows[c].data());
+                    rows[c] = scaledRows[c].data();
+                } else {
+                    rows[c] = planes[c]->data() + std::size_t(row) * width;
+                }
+            }
+            convertRow(rows[0], rows[1], rows[2], width, order, pixels + std::size_t(height - 1 - row) * bytesPerRow);
         }
-        convertRow(rows[0], rows[1], rows[2], width, order,
-                   buffer.data() + std::size_t(height - 1 - row) * layout.bytesPerRow());
-    }
+    };
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    const std::uint64_t bands = std::max<std::uint64_t>(
+        1, std::min<std::uint64_t>({threads, std::uint64_t(width) * height / pixelsPerThread, height}));
+    std::vector<std::unique_ptr<TaskThread>> tasks;
+    for (std::uint64_t k = 1; k < bands; ++k)
+        tasks.push_back(std::make_unique<TaskThread>(
+            [&band, k, bands, height] { band(unsigned(height * k / bands), unsigned(height * (k + 1) / bands)); }));
+    band(0, unsigned(height / bands));
+    for (const auto& task : tasks)
+        task->join();
 }
 
 } // namespace TAVO::Migration::JPEG

@@ -326,9 +326,15 @@ public:
     // One plane as grey pixels, bottom row first.
     static void outputIntensity(const Signal<2, unsigned char>& plane, DynamicBuffer& buffer, Metadata& metadata);
     // The picture of a mode's planes: one plane as grey, three scaled to the
-    // image size and converted from YCbCr, a row at a time.
+    // image size and converted from YCbCr, a row at a time. A large picture's
+    // rows are made in bands side by side on up to `threads` threads (0: as
+    // many as the processor runs at once), each row as one pass from the top
+    // would make it.
     static void output(const Signal<2, unsigned char>* const planes[], std::uint32_t count,
-                       const Tuple<2, unsigned int>& size, DynamicBuffer& buffer, Metadata& metadata);
+                       const Tuple<2, unsigned int>& size, DynamicBuffer& buffer, Metadata& metadata,
+                       unsigned int threads = 0);
+    // Pictures of fewer pixels than this a thread are made on the calling thread alone.
+    static constexpr std::uint32_t pixelsPerThread = 1u << 18;
 
     // The inverse DCT with the exact single-precision sums: the dequantized
     // coefficients (zig-zag order) to 8 x 8 samples, rows `stride` apart,

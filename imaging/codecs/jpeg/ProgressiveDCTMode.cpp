@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <thread>
+#include <vector>
 
 #include "foundation/exceptions/AllocateException.h"
 #include "foundation/exceptions/NotFoundException.h"
+#include "foundation/threads/TaskThread.h"
 #include "imaging/FormatException.h"
 #include "imaging/codecs/jpeg/ScanHeader.h"
 
@@ -311,17 +315,36 @@ void ProgressiveDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
             continue;
         }
         // The terms of a block: the DC coefficient and the AC ones not zero.
-        unsigned char positions[64];
-        for (unsigned int by = 0; by < component.blocks[1]; ++by)
-            for (unsigned int bx = 0; bx < component.blocks[0]; ++bx) {
-                const std::size_t b = std::size_t(by) * component.blocks[0] + bx;
-                positions[0] = 0;
-                unsigned count = 1;
-                for (std::uint64_t mask = component.nonZero[b] & ~std::uint64_t(1); mask != 0; mask &= mask - 1)
-                    positions[count++] = static_cast<unsigned char>(std::countr_zero(mask));
-                reader_.reconstructTerms(c, plane, Tuple<2, unsigned int>(bx * 8, by * 8),
-                                         component.store.data() + b * 64, positions, count);
-            }
+        // A row of blocks covers plane rows no other row touches, so bands of
+        // rows are reconstructed side by side, each block as in place.
+        auto rows = [&, c](unsigned int first, unsigned int last) {
+            unsigned char positions[64];
+            for (unsigned int by = first; by < last; ++by)
+                for (unsigned int bx = 0; bx < component.blocks[0]; ++bx) {
+                    const std::size_t b = std::size_t(by) * component.blocks[0] + bx;
+                    positions[0] = 0;
+                    unsigned count = 1;
+                    for (std::uint64_t mask = component.nonZero[b] & ~std::uint64_t(1); mask != 0; mask &= mask - 1)
+                        positions[count++] = static_cast<unsigned char>(std::countr_zero(mask));
+                    reader_.reconstructTerms(c, plane, Tuple<2, unsigned int>(bx * 8, by * 8),
+                                             component.store.data() + b * 64, positions, count);
+                }
+        };
+        const unsigned int height = component.blocks[1];
+        const std::uint64_t blocks = std::uint64_t(component.blocks[0]) * height;
+        const unsigned int bands = unsigned(std::max<std::uint64_t>(
+            1, std::min<std::uint64_t>({std::max(1u, std::thread::hardware_concurrency()), blocks / blocksPerThread,
+                                        height})));
+        {
+            std::vector<std::unique_ptr<TaskThread>> tasks;
+            for (unsigned int k = 1; k < bands; ++k)
+                tasks.push_back(std::make_unique<TaskThread>([&rows, k, bands, height] {
+                    rows(unsigned(std::uint64_t(height) * k / bands), unsigned(std::uint64_t(height) * (k + 1) / bands));
+                }));
+            rows(0, height / bands);
+            for (const auto& task : tasks)
+                task->join();
+        }
         // The coefficients are done with: their memory goes before the
         // picture's is taken.
         std::vector<short>().swap(component.store);

@@ -20,6 +20,9 @@ public:
     bool readScan(const ScanHeader& header) override;
     void finish(DynamicBuffer& buffer, Metadata& metadata) override;
 
+    // Pictures of fewer blocks than this a thread are reconstructed on the decoding thread alone.
+    static constexpr std::uint64_t blocksPerThread = 4096;
+
 private:
     struct Component {
         unsigned char id = 0;

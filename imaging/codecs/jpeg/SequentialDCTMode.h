@@ -18,7 +18,20 @@ public:
     bool readScan(const ScanHeader& header) override;
     void finish(DynamicBuffer& buffer, Metadata& metadata) override;
 
+    // Pictures of fewer MCU rows than this are reconstructed as they are decoded.
+    static constexpr unsigned int pipelinedRows = 8;
+
 private:
+    // One block as the entropy-coded data gives it: its place and the
+    // coefficients it sets (zig-zag positions and values).
+    struct CodedBlock {
+        unsigned short bx = 0, by = 0;
+        unsigned char component = 0, terms = 0;
+        unsigned char positions[64];
+        short values[64];
+    };
+    class RowPipeline;
+
     struct Component {
         unsigned char id = 0;
         Signal<2, unsigned char> plane;
@@ -34,6 +47,15 @@ private:
     // Reconstructs coefficients_ as block (bx, by) of component c and clears
     // the positions set.
     void placeBlock(unsigned int c, unsigned int bx, unsigned int by);
+    // Moves the block just decoded (coefficients_) into the record, clearing
+    // the positions set.
+    void keepBlock(unsigned int c, unsigned int bx, unsigned int by, CodedBlock& block);
+    // Reconstructs a kept block into its plane, with scratch coefficients
+    // that are all zero before and after.
+    void placeKept(const CodedBlock& block, short* scratch);
+    // An interleaved scan at full size whose MCU rows are reconstructed on
+    // other threads while the next rows are decoded here.
+    void readRowsPipelined(const unsigned int indices[], std::uint32_t count);
 
     BlockReader& reader_;
     Component components_[3];

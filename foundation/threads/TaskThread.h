@@ -1,0 +1,41 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+
+namespace TAVO {
+
+class NativeThread;
+
+// Runs one function on a thread of its own beside the caller's work. join
+// waits for its end and rethrows whatever escaped it, so the caller sees
+// what the function made (and how it failed) only after joining, as if it
+// had run the function itself. When no thread can be made the function
+// waits and runs on the thread that joins it (or destroys it), with the
+// same results.
+class TaskThread {
+public:
+    explicit TaskThread(std::function<void()> function);
+    TaskThread(const TaskThread&) = delete;
+    TaskThread& operator=(const TaskThread&) = delete;
+    // Joins a task not joined yet; what escaped it is dropped.
+    ~TaskThread();
+
+    // Waits until the function has returned, then rethrows what escaped it.
+    // Later calls return at once and throw nothing.
+    void join();
+    // Whether the function runs on a thread of its own (false when it waits
+    // for the join).
+    bool separate() const { return native_ != nullptr; }
+
+private:
+    void runFunction();
+
+    std::function<void()> function_;
+    std::exception_ptr failure_;
+    std::unique_ptr<NativeThread> native_;
+    bool joined_ = false;
+};
+
+} // namespace TAVO
