@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "game/Camera.h"
+#include "game/FrameTarget.h"
 #include "game/ShaderSet.h"
 #include "model/Table.h"
 #include "sdlgl/Checks.h"
@@ -38,10 +39,12 @@ void TableDrawing::puzzleLoaded(const PartMeshSet& meshes, const Puzzle& puzzle,
     background_.resize(parts_.puzzleSize());
 }
 
-void TableDrawing::drawTable(const Table& table, std::uint32_t tray, const TrayPose& pose,
+bool TableDrawing::drawTable(const Table& table, std::uint32_t tray, const TrayPose& pose,
                              std::optional<std::uint32_t> carried, bool wireframe) {
-    if (table.isEmpty() || !table.hasTray(tray))
-        return;
+    if (table.isEmpty() || !table.hasTray(tray)) {
+        layer_.forget();
+        return false;
+    }
     Tray::Background background = table.background();
     if (table.isComplete())
         background = Tray::Background(Tray::Background::noPreview, background.colour(), background.pattern());
@@ -50,15 +53,18 @@ void TableDrawing::drawTable(const Table& table, std::uint32_t tray, const TrayP
     switch (layer_.prepare(std::move(record))) {
     case TableLayer::Step::copy:
         layer_.copy();
-        return;
+        return true;
     case TableLayer::Step::keep:
+        FrameTarget::clear();
         drawTray(table, tray, pose, background, carried, wireframe);
         layer_.keep();
-        return;
+        return true;
     case TableLayer::Step::draw:
-        drawTray(table, tray, pose, background, carried, wireframe);
-        return;
+        break;
     }
+    FrameTarget::clear();
+    drawTray(table, tray, pose, background, carried, wireframe);
+    return true;
 }
 
 namespace {

@@ -52,13 +52,14 @@ public:
                       const Picture& picture);
     void partsJoined(const std::vector<unsigned int>& joined, std::uint32_t part) { parts_.partsJoined(joined, part); }
 
-    // The frame's table: nothing for a table without parts; otherwise the
-    // tray's background (without the picture preview once the puzzle is
-    // complete) and its parts at the given pose, except the carried part.
-    // The first drawing of a frame cleared to opaque black (FrameTarget::begin):
-    // a table drawn from the same values as the last frame's is copied from
-    // the table layer.
-    void drawTable(const Table& table, std::uint32_t tray, const TrayPose& pose, std::optional<std::uint32_t> carried,
+    // The frame's table, the first thing a frame draws: nothing for a table
+    // without parts (false: the frame is left as it is); otherwise (true)
+    // the frame bound is cleared to opaque black and the tray's background
+    // (without the picture preview once the puzzle is complete) and its
+    // parts are drawn at the given pose, except the carried part. A table
+    // drawn from the same values as the last frame's is copied from the
+    // table layer over the whole viewport instead.
+    bool drawTable(const Table& table, std::uint32_t tray, const TrayPose& pose, std::optional<std::uint32_t> carried,
                    bool wireframe);
     // The tray's background as given and every part of the tray but the one
     // left out, bottom to top, with triangle outlines when wireframe is set.

@@ -109,9 +109,15 @@ protected:
     }
 
     // One frame through the target: the table as drawTable draws it (or
-    // as the plain drawing does), the menu's shape, the carried part.
-    Pixels frame(FrameTarget& target, const Table& table, const std::function<void()>& drawTable) {
-        target.begin();
+    // as the plain drawing does), the menu's shape, the carried part. The
+    // view leaves clearing the frame to drawTable: what the target held
+    // before (red here) must not show.
+    Pixels frame(FrameTarget& target, const Table& table, const std::function<void()>& drawTable, bool cleared) {
+        target.begin(cleared);
+        if (!cleared) {
+            glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
         drawTable();
         overlay->draw();
         if (carried && table.parts().count(*carried) != 0)
@@ -157,8 +163,9 @@ protected:
         for (int i = 0; i < 3; ++i) {
             carriedPose = Tray::Pose(Point<2, float>(carriedPose.position()[0] + 3.0f, carriedPose.position()[1] + 2.0f),
                                      carriedPose.orientation());
-            const Pixels layered = frame(target, table, [&] { drawing->drawTable(table, 0, pose, carried, wireframe); });
-            const Pixels plain = frame(target, table, [&] { plainTable(table); });
+            const Pixels layered =
+                frame(target, table, [&] { drawing->drawTable(table, 0, pose, carried, wireframe); }, false);
+            const Pixels plain = frame(target, table, [&] { plainTable(table); }, true);
             const std::string name = what + "-" + std::to_string(i);
             if (const char* folder = std::getenv("KESTRUNE_DRAWINGS"); folder != nullptr)
                 writePNG(std::string(folder) + "/layer-" + name + ".png", layered);
@@ -292,8 +299,8 @@ TEST_F(TableLayerTest, OnlyAStillTableIsKeptAndEveryChangeDrawsItAgain) {
     target.resize(Tuple<2, unsigned int>(width, height));
     pose = wholeTray(game.table);
     const auto draw = [&] {
-        target.begin();
-        drawing->drawTable(game.table, 0, pose, std::nullopt, false);
+        target.begin(false);
+        EXPECT_TRUE(drawing->drawTable(game.table, 0, pose, std::nullopt, false));
         target.end();
     };
     draw();
@@ -311,12 +318,15 @@ TEST_F(TableLayerTest, OnlyAStillTableIsKeptAndEveryChangeDrawsItAgain) {
     target.resize(Tuple<2, unsigned int>(width / 2, height));
     draw();
     EXPECT_FALSE(drawing->layer().holds()) << "a new viewport";
-    // An empty table draws nothing and keeps nothing.
+    // An empty table draws nothing and keeps nothing: the view clears the
+    // frame itself then.
     Table empty;
     target.begin();
-    drawing->drawTable(empty, 0, pose, std::nullopt, false);
+    EXPECT_FALSE(drawing->drawTable(empty, 0, pose, std::nullopt, false));
     target.end();
     EXPECT_FALSE(drawing->layer().holds());
+    draw();
+    EXPECT_FALSE(drawing->layer().holds()) << "the table after an empty one";
 }
 
 // The premise of skipping parts: every vertex of a part's meshes lies
