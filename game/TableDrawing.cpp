@@ -90,13 +90,14 @@ void TableDrawing::describe(const Table& table, std::uint32_t trayId, const Tray
     const Tray& tray = table.tray(trayId);
     const Tuple<2, unsigned int>& viewport = camera_.viewport();
     record.reserve(24 + 9 * tray.partCount());
-    record.insert(record.end(), {parts_.generation(), trayId, leftOut ? 1u : 0u, leftOut.value_or(0u), wireframe ? 1u : 0u,
-                                 bitsOf(pose.position()[0]), bitsOf(pose.position()[1]), bitsOf(pose.level()),
-                                 background.preview(), background.pattern(), bitsOf(background.colour().rgb()[0]),
-                                 bitsOf(background.colour().rgb()[1]), bitsOf(background.colour().rgb()[2]),
-                                 viewport[0], viewport[1], background_.patternSize(),
-                                 bitsOf(background_.pictureShape().size()[0]),
-                                 bitsOf(background_.pictureShape().size()[1]), parts_.loaded() ? 1u : 0u});
+    const TAVO::Tuple<3, float>& colour = background.colour().rgb();
+    const Tuple<2, float> preview = background_.pictureShape().size();
+    record.insert(record.end(), {parts_.generation(), parts_.loaded() ? 1u : 0u, trayId, leftOut ? 1u : 0u,
+                                 leftOut.value_or(0u), wireframe ? 1u : 0u, viewport[0], viewport[1]});
+    record.insert(record.end(), {bitsOf(pose.position()[0]), bitsOf(pose.position()[1]), bitsOf(pose.level())});
+    record.insert(record.end(), {background.preview(), background.pattern(), bitsOf(colour[0]), bitsOf(colour[1]),
+                                 bitsOf(colour[2]), background_.patternSize(), bitsOf(preview[0]),
+                                 bitsOf(preview[1])});
     for (Tray::PartIterator it = tray.parts(); it.valid(); it.next()) {
         const std::uint32_t part = it.current();
         const Tray::Pose at = tray.partPose(part);

@@ -21,9 +21,9 @@
 // tray being panned or zoomed) is drawn as it always was. The layer holds
 // the very pixels drawn into the frame: a copy of equal size changes none.
 //
-// The table must be the first thing a frame draws, after clearing it to
-// opaque black as FrameTarget::begin does: the copy replaces the whole
-// viewport. Main thread only, with the OpenGL context current.
+// The table must be the first thing a frame draws, into a frame cleared to
+// opaque black (TableDrawing::drawTable clears it): the copy replaces the
+// whole viewport. Main thread only, with the OpenGL context current.
 class TableLayer {
 public:
     using Record = std::vector<std::uint32_t>;

@@ -161,8 +161,8 @@ protected:
     // each time (drawn, kept, copied), each equal to the plain frame.
     void expectFramesAsPlain(FrameTarget& target, const Table& table, const std::string& what) {
         for (int i = 0; i < 3; ++i) {
-            carriedPose = Tray::Pose(Point<2, float>(carriedPose.position()[0] + 3.0f, carriedPose.position()[1] + 2.0f),
-                                     carriedPose.orientation());
+            const Point<2, float> next(carriedPose.position()[0] + 3.0f, carriedPose.position()[1] + 2.0f);
+            carriedPose = Tray::Pose(next, carriedPose.orientation());
             const Pixels layered =
                 frame(target, table, [&] { drawing->drawTable(table, 0, pose, carried, wireframe); }, false);
             const Pixels plain = frame(target, table, [&] { plainTable(table); }, true);
