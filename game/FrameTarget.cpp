@@ -41,7 +41,7 @@ void FrameTarget::resize(const Tuple<2, unsigned int>& size) {
     texture_ = texture;
 }
 
-void FrameTarget::begin() {
+void FrameTarget::begin(bool clear) {
     if (antialiasing_ && frameBuffer_.isCreated()) {
         frameBuffer_.bind();
     } else {
@@ -49,6 +49,11 @@ void FrameTarget::begin() {
         glViewport(0, 0, GLsizei(window_[0]), GLsizei(window_[1]));
         TAVO::IK::SDLGL::checkGLError();
     }
+    if (clear)
+        FrameTarget::clear();
+}
+
+void FrameTarget::clear() {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     TAVO::IK::SDLGL::checkGLError();

@@ -23,8 +23,11 @@ public:
     // double the driver cannot make is drawn without antialiasing.
     void resize(const TAVO::Tuple<2, unsigned int>& size);
     // Starts a frame: binds the target (its viewport twice the window) or
-    // the window (its viewport), and clears it to opaque black.
-    void begin();
+    // the window (its viewport), and clears it to opaque black unless the
+    // caller fills the whole viewport itself (TableDrawing::drawTable).
+    void begin(bool clear = true);
+    // Clears the bound frame to opaque black.
+    static void clear();
     // Ends a frame: with antialiasing, blits the target into the window and
     // leaves the window bound for reading and drawing, with its viewport. A
     // pending OpenGL error throws GLException.

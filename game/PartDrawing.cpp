@@ -142,9 +142,11 @@ void PartDrawing::load(const PartMeshSet& meshes, const Puzzle& puzzle, const TA
     picture_ = std::move(texture);
     ranges_ = meshes.ranges();
     puzzleSize_ = size;
+    ++generation_;
 }
 
 void PartDrawing::clear() {
+    ++generation_;
     array_ = VertexArrayObject();
     lightMap_ = Texture();
     picture_.reset();
@@ -153,6 +155,7 @@ void PartDrawing::clear() {
 }
 
 void PartDrawing::partsJoined(const std::vector<unsigned int>& joined, std::uint32_t part) {
+    ++generation_;
     std::vector<DrawRange> merged = ranges_[part];
     for (unsigned int id : joined) {
         const std::vector<DrawRange>& own = ranges_[id];

@@ -69,6 +69,8 @@ public:
     void draw(std::uint32_t part, const Matrix3& transformation) const;
 
     Lighting lighting() const { return lighting_; }
+    // Changes with every load, clear and join: what draws a part may differ.
+    std::uint32_t generation() const { return generation_; }
     const Ranges& ranges() const { return ranges_; }
     const TAVO::Tuple<2, float>& puzzleSize() const { return puzzleSize_; }
     // The picture texture; null while nothing is loaded.
@@ -91,4 +93,5 @@ private:
     TAVO::IK::SDLGL::VertexArrayObject array_;
     Ranges ranges_;
     TAVO::Tuple<2, float> puzzleSize_{1.0f, 1.0f};
+    std::uint32_t generation_ = 0;
 };

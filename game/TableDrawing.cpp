@@ -3,8 +3,11 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 #include "game/Camera.h"
+#include "game/FrameTarget.h"
 #include "game/ShaderSet.h"
 #include "model/Table.h"
 #include "sdlgl/Checks.h"
@@ -36,14 +39,74 @@ void TableDrawing::puzzleLoaded(const PartMeshSet& meshes, const Puzzle& puzzle,
     background_.resize(parts_.puzzleSize());
 }
 
-void TableDrawing::drawTable(const Table& table, std::uint32_t tray, const TrayPose& pose,
+bool TableDrawing::drawTable(const Table& table, std::uint32_t tray, const TrayPose& pose,
                              std::optional<std::uint32_t> carried, bool wireframe) {
-    if (table.isEmpty() || !table.hasTray(tray))
-        return;
+    if (table.isEmpty() || !table.hasTray(tray)) {
+        layer_.forget();
+        return false;
+    }
     Tray::Background background = table.background();
     if (table.isComplete())
         background = Tray::Background(Tray::Background::noPreview, background.colour(), background.pattern());
+    TableLayer::Record record;
+    describe(table, tray, pose, background, carried, wireframe, record);
+    switch (layer_.prepare(std::move(record))) {
+    case TableLayer::Step::copy:
+        layer_.copy();
+        return true;
+    case TableLayer::Step::keep:
+        FrameTarget::clear();
+        drawTray(table, tray, pose, background, carried, wireframe);
+        layer_.keep();
+        return true;
+    case TableLayer::Step::draw:
+        break;
+    }
+    FrameTarget::clear();
     drawTray(table, tray, pose, background, carried, wireframe);
+    return true;
+}
+
+namespace {
+
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+void putDouble(double value, TableLayer::Record& record) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    record.push_back(std::uint32_t(bits));
+    record.push_back(std::uint32_t(bits >> 32));
+}
+
+} // namespace
+
+void TableDrawing::describe(const Table& table, std::uint32_t trayId, const TrayPose& pose,
+                            const Tray::Background& background, std::optional<std::uint32_t> leftOut, bool wireframe,
+                            TableLayer::Record& record) const {
+    const Tray& tray = table.tray(trayId);
+    const Tuple<2, unsigned int>& viewport = camera_.viewport();
+    record.reserve(24 + 9 * tray.partCount());
+    const TAVO::Tuple<3, float>& colour = background.colour().rgb();
+    const Tuple<2, float> preview = background_.pictureShape().size();
+    record.insert(record.end(), {parts_.generation(), parts_.loaded() ? 1u : 0u, trayId, leftOut ? 1u : 0u,
+                                 leftOut.value_or(0u), wireframe ? 1u : 0u, viewport[0], viewport[1]});
+    record.insert(record.end(), {bitsOf(pose.position()[0]), bitsOf(pose.position()[1]), bitsOf(pose.level())});
+    record.insert(record.end(), {background.preview(), background.pattern(), bitsOf(colour[0]), bitsOf(colour[1]),
+                                 bitsOf(colour[2]), background_.patternSize(), bitsOf(preview[0]),
+                                 bitsOf(preview[1])});
+    for (Tray::PartIterator it = tray.parts(); it.valid(); it.next()) {
+        const std::uint32_t part = it.current();
+        const Tray::Pose at = tray.partPose(part);
+        const TAVO::Hyperrectangle<2, float> bounds = table.part(part).bounds();
+        record.insert(record.end(), {part, bitsOf(at.position()[0]), bitsOf(at.position()[1]),
+                                     bitsOf(bounds.origin()[0]), bitsOf(bounds.origin()[1]),
+                                     bitsOf(bounds.extent()[0]), bitsOf(bounds.extent()[1])});
+        putDouble(at.orientation().value(), record);
+    }
 }
 
 void TableDrawing::drawTray(const Table& table, std::uint32_t trayId, const TrayPose& pose,
@@ -58,11 +121,15 @@ void TableDrawing::drawTray(const Table& table, std::uint32_t trayId, const Tray
     parts_.use();
     if (wireframe)
         polygonMode(GL_LINE);
+    const Tuple<2, unsigned int> viewport = camera_.viewport();
     for (Tray::PartIterator it = tray.parts(); it.valid(); it.next()) {
         const std::uint32_t part = it.current();
         if (leftOut && *leftOut == part)
             continue;
-        parts_.draw(part, camera_.tableToClipMatrix(table.part(part).bounds(), pose, tray.partPose(part)));
+        const TAVO::Hyperrectangle<2, float> bounds = table.part(part).bounds();
+        const Matrix3 matrix = camera_.tableToClipMatrix(bounds, pose, tray.partPose(part));
+        if (mayShow(bounds, matrix, viewport))
+            parts_.draw(part, matrix);
     }
     if (wireframe)
         polygonMode(GL_FILL);
@@ -83,6 +150,33 @@ void TableDrawing::drawPartIcon(const Table& table, std::uint32_t part, const Po
         return;
     parts_.use();
     parts_.draw(part, matrix);
+}
+
+bool TableDrawing::mayShow(const Hyperrectangle<2, float>& bounds, const Matrix3& transformation,
+                           const Tuple<2, unsigned int>& viewport) {
+    // The drawing only scales and moves a mesh, without turning it: the
+    // corners of its bounds span its box in clip space. A part's mesh lies
+    // within its bounds; the margin keeps a part drawn whose rim reaches
+    // into the view by rounding or by a wireframe line's width.
+    const float* m = transformation.data();
+    if (m[1] != 0.0f || m[3] != 0.0f || m[6] != 0.0f || m[7] != 0.0f || m[8] != 1.0f)
+        return true;
+    constexpr float marginPixels = 8.0f;
+    for (int i = 0; i < 2; ++i) {
+        if (viewport[i] == 0)
+            return true;
+        const float scale = m[4 * i];
+        const float offset = m[3 * i + 2];
+        const float a = scale * bounds.origin()[i] + offset;
+        const float b = scale * (bounds.origin()[i] + bounds.extent()[i]) + offset;
+        const float margin = 2.0f * marginPixels / static_cast<float>(viewport[i]);
+        // Not finite: left to the driver, as before.
+        if (!(std::isfinite(a) && std::isfinite(b)))
+            return true;
+        if (std::max(a, b) < -1.0f - margin || std::min(a, b) > 1.0f + margin)
+            return false;
+    }
+    return true;
 }
 
 float TableDrawing::iconSide(bool onIcon) {

@@ -6,6 +6,7 @@
 
 #include "game/Lighting.h"
 #include "game/PartDrawing.h"
+#include "game/TableLayer.h"
 #include "game/TrayBackground.h"
 #include "geometry/Hyperrectangle.h"
 #include "geometry/Point.h"
@@ -27,8 +28,10 @@ class Table;
 
 // Draws the table as the camera shows it: a tray's background and its parts
 // bottom to top, and the part the player carries. Owns what the drawing
-// needs of the loaded puzzle (PartDrawing) and the tray background. Main
-// thread only, with the OpenGL context current.
+// needs of the loaded puzzle (PartDrawing) and the tray background. A frame
+// whose table is the same as the last frame's copies it from the table
+// layer (TableLayer) instead of drawing it again. Parts wholly outside the
+// view are not drawn. Main thread only, with the OpenGL context current.
 class TableDrawing {
 public:
     using Matrix3 = PartDrawing::Matrix3;
@@ -49,15 +52,25 @@ public:
                       const Picture& picture);
     void partsJoined(const std::vector<unsigned int>& joined, std::uint32_t part) { parts_.partsJoined(joined, part); }
 
-    // The frame's table: nothing for a table without parts; otherwise the
-    // tray's background (without the picture preview once the puzzle is
-    // complete) and its parts at the given pose, except the carried part.
-    void drawTable(const Table& table, std::uint32_t tray, const TrayPose& pose, std::optional<std::uint32_t> carried,
+    // The frame's table, the first thing a frame draws: nothing for a table
+    // without parts (false: the frame is left as it is); otherwise (true)
+    // the frame bound is cleared to opaque black and the tray's background
+    // (without the picture preview once the puzzle is complete) and its
+    // parts are drawn at the given pose, except the carried part. A table
+    // drawn from the same values as the last frame's is copied from the
+    // table layer over the whole viewport instead.
+    bool drawTable(const Table& table, std::uint32_t tray, const TrayPose& pose, std::optional<std::uint32_t> carried,
                    bool wireframe);
     // The tray's background as given and every part of the tray but the one
     // left out, bottom to top, with triangle outlines when wireframe is set.
     void drawTray(const Table& table, std::uint32_t tray, const TrayPose& pose, const Tray::Background& background,
                   std::optional<std::uint32_t> leftOut, bool wireframe);
+    // Whether a part drawn with the transformation (from its mesh into clip
+    // space) may show in the view: its bounds, widened by a few pixels of a
+    // viewport of the given size, meet the clip square.
+    static bool mayShow(const TAVO::Hyperrectangle<2, float>& bounds, const Matrix3& transformation,
+                        const TAVO::Tuple<2, unsigned int>& viewport);
+    const TableLayer& layer() const { return layer_; }
     // The carried part at its pose on the tray shown at the tray pose. A
     // part the table no longer holds is not drawn.
     void drawCarriedPart(const Table& table, std::uint32_t part, const Tray::Pose& pose, const TrayPose& trayPose);
@@ -75,7 +88,12 @@ public:
                                    bool onIcon, const TAVO::Tuple<2, unsigned int>& viewport, Matrix3& matrix);
 
 private:
+    // Every value the table of drawTable is drawn from.
+    void describe(const Table& table, std::uint32_t tray, const TrayPose& pose, const Tray::Background& background,
+                  std::optional<std::uint32_t> leftOut, bool wireframe, TableLayer::Record& record) const;
+
     Camera& camera_;
     PartDrawing parts_;
     TrayBackground background_;
+    TableLayer layer_;
 };

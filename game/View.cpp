@@ -192,12 +192,15 @@ void View::update(float dt) {
 void View::draw() {
     if (!setUp_)
         return;
-    target_.begin();
+    // The table clears the frame, or covers it with the table kept from
+    // the last frame; a frame without one is only cleared.
+    target_.begin(false);
     Table& table = this->table();
     currentTrayOf(table);
     const bool carrying = activeDrag_ == &partDrag_ && dragValid();
-    drawing_->drawTable(table, currentTray_, drawnPose(table),
-                        carrying ? std::optional<std::uint32_t>(partDrag_.part()) : std::nullopt, wireframe_);
+    if (!drawing_->drawTable(table, currentTray_, drawnPose(table),
+                             carrying ? std::optional<std::uint32_t>(partDrag_.part()) : std::nullopt, wireframe_))
+        FrameTarget::clear();
     menu_.root().draw();
     if (carrying) {
         if (partDrag_.isHovering())
