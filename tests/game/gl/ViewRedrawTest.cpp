@@ -233,7 +233,8 @@ TEST_F(ViewRedraw, ThumbnailsAndTheModelsNotificationsAsk) {
     pass();
     EXPECT_TRUE(view->redrawRequested()) << "the picture of tray 1";
 
-    // An emptied tray leaves the table at the table's step.
+    // An emptied tray leaves the table at the table's step, which asks for
+    // the frame without it.
     SDL_SetModState(KMOD_LALT);
     tap(SDLK_2, SDL_SCANCODE_2);
     SDL_SetModState(KMOD_NONE);
@@ -241,14 +242,13 @@ TEST_F(ViewRedraw, ThumbnailsAndTheModelsNotificationsAsk) {
     const std::pair<int, int> over = pixelOf(middleOf(sent, 1));
     moveTo(over.first, over.second);
     ASSERT_TRUE(quiet());
-    // The digit key reaches no menu: the step after it has nothing to answer.
     tap(SDLK_1, SDL_SCANCODE_1);
     ASSERT_TRUE(table().tray(0).hasPart(sent));
     view->draw();
     EXPECT_TRUE(table().hasTray(1));
     pass();
     EXPECT_FALSE(table().hasTray(1));
-    EXPECT_TRUE(view->redrawRequested()) << "the tray that went";
+    EXPECT_TRUE(view->redrawRequested());
 
     const std::vector<std::pair<std::string, std::function<void()>>> notifications = {
         {"trayChanged", [&] { view->trayChanged(0); }},
