@@ -24,7 +24,7 @@
 # The screen is read with screen-watch (bench/screen-watch.c, built here):
 # an update is a read of the window's rectangle that differs from the read
 # before, so a count is at most the reads a second it manages (it prints
-# them). Prints the medians with the goals; the machine is shared,
+# them). Prints the medians beside the goals; the machine is shared,
 # so figures vary from run to run.
 #
 # Needs: Xvfb, xdotool, python3, cjpeg (libjpeg-turbo-progs), a C compiler,

@@ -222,25 +222,6 @@ TEST(GameProgram, ATerminationRequestSavesTheHeldBackMoveAndEndsWithZero) {
 
 namespace {
 
-// Counts the events that reach SDL's queue while it lives (not the marks SDL
-// puts at the end of each look at the queue).
-class EventCount {
-public:
-    EventCount() { SDL_AddEventWatch(watch, this); }
-    ~EventCount() { SDL_DelEventWatch(watch, this); }
-    EventCount(const EventCount&) = delete;
-    EventCount& operator=(const EventCount&) = delete;
-    std::uint64_t count() const { return count_.load(); }
-
-private:
-    static int SDLCALL watch(void* self, SDL_Event* event) {
-        if (event->type != SDL_POLLSENTINEL)
-            static_cast<EventCount*>(self)->count_.fetch_add(1);
-        return 0;
-    }
-    std::atomic<std::uint64_t> count_{0};
-};
-
 // A job of the workspace's worker that only notes its completion.
 class NoteJob : public TAVO::Worker::Job {
 public:
@@ -262,7 +243,7 @@ public:
 
     void pass() override {
         if (!events_)
-            events_ = std::make_unique<EventCount>();
+            events_ = std::make_unique<KestruneGLTest::EventCount>();
         framesBefore_ = framesDrawn();
         eventsBefore_ = events_->count();
         GameProgram::pass();
@@ -286,7 +267,7 @@ public:
 private:
     std::uint64_t framesBefore_ = 0;
     std::uint64_t eventsBefore_ = 0;
-    std::unique_ptr<EventCount> events_;
+    std::unique_ptr<KestruneGLTest::EventCount> events_;
 };
 
 int runWatched(WatchedProgram& program) {
@@ -296,20 +277,30 @@ int runWatched(WatchedProgram& program) {
     return program.run(3, argv, out, err);
 }
 
-// A stretch of steps in which no event arrives (another program's window on
-// the shared display may send some; a stretch they break into starts
-// again). Over once that many steps passed; broken when a frame was drawn.
+// A stretch of steps in which no event arrives and no job runs (another
+// program's window on the shared display may send events; a stretch they
+// break into starts again). It is counted from the first pass that ends
+// with no frame owed, after a step (the step after events asks for one).
+// Over once that many steps passed; broken when a frame was drawn.
 class QuietStretch {
 public:
     explicit QuietStretch(std::uint32_t steps) : length_(steps) {}
 
     // Called after every pass; true once the stretch is over.
     bool over(const WatchedProgram& program) {
-        if (!started_ || program.events() != events_) {
+        if (!started_ || program.events() != events_ || program.workspace().unfinishedJobs() > 0) {
             started_ = true;
+            counting_ = false;
             events_ = program.events();
-            frames_ = program.framesDrawn();
             steps_ = program.steps();
+            return false;
+        }
+        if (!counting_) {
+            if (program.steps() > steps_ && !program.view().redrawRequested()) {
+                counting_ = true;
+                frames_ = program.framesDrawn();
+                steps_ = program.steps();
+            }
             return false;
         }
         if (program.framesDrawn() != frames_) {
@@ -323,6 +314,7 @@ public:
 private:
     std::uint32_t length_;
     bool started_ = false;
+    bool counting_ = false;
     bool drawn_ = false;
     std::uint64_t events_ = 0, frames_ = 0;
     std::uint32_t steps_ = 0;

@@ -67,21 +67,34 @@ protected:
 } // namespace
 
 TEST_F(ViewRedraw, NothingIsAskedForWhileNothingChanges) {
+    // 100 steps without a request in a row; events from other windows on
+    // the shared display start the count again.
+    auto stillFor100Steps = [&] {
+        KestruneGLTest::EventCount events;
+        for (int tries = 0; tries < 10; ++tries) {
+            if (!quiet())
+                return false;
+            const std::uint64_t before = events.count();
+            int i = 0;
+            for (; i < 100; ++i) {
+                pass();
+                if (view->redrawRequested())
+                    break;
+            }
+            if (i == 100)
+                return true;
+            if (events.count() == before) {
+                ADD_FAILURE() << "a frame asked for at step " << i << " with nothing changed";
+                return false;
+            }
+        }
+        return false;
+    };
     build();
     EXPECT_TRUE(view->redrawRequested()) << "the first frame";
-    ASSERT_TRUE(quiet());
-    // The title page left alone.
-    for (int i = 0; i < 100; ++i) {
-        pass();
-        ASSERT_FALSE(view->redrawRequested()) << "step " << i;
-    }
-    // A still table.
+    EXPECT_TRUE(stillFor100Steps()) << "the title page";
     startGame();
-    ASSERT_TRUE(quiet());
-    for (int i = 0; i < 100; ++i) {
-        pass();
-        ASSERT_FALSE(view->redrawRequested()) << "step " << i;
-    }
+    EXPECT_TRUE(stillFor100Steps()) << "a still table";
 }
 
 TEST_F(ViewRedraw, EveryEventAsksForAFrame) {
