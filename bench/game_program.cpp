@@ -95,8 +95,14 @@ public:
         frame();
         return true;
     }
+    // One pass of the main loop with a frame drawn: the loop's own when it
+    // drew one, else one drawn here (the loop draws only what changed, at
+    // most once per refresh; these figures are of the drawing).
     void frame() {
+        const std::uint64_t drawn = framesDrawn();
         pass();
+        if (framesDrawn() == drawn)
+            drawFrame();
         glFinish();
     }
     // Passes until the table holds the game's parts and a frame shows them.

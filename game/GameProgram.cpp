@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <ostream>
 
 #include "foundation/exceptions/CppException.h"
@@ -11,8 +12,8 @@
 #include "foundation/threads/Duration.h"
 #include "foundation/threads/LogFile.h"
 #include "foundation/threads/PerformanceCounter.h"
-#include "foundation/threads/Runnable.h"
 #include "game/FrameClock.h"
+#include "game/FramePacer.h"
 #include "game/GameConfiguration.h"
 #include "game/GameResources.h"
 #include "game/StartupException.h"
@@ -76,8 +77,11 @@ int GameProgram::run(int argc, const char* const* argv, std::ostream& out, std::
         const std::string& unsaved = workspace_->shelf().savesUnavailable();
         if (!unsaved.empty())
             err << Shelf::unavailableMessage << " " << unsaved << std::endl;
-        while (running())
+        while (running()) {
             pass();
+            if (running())
+                rest();
+        }
     } catch (const TAVO::Exception& e) {
         report(e, starting);
         exitCode = 1;
@@ -155,7 +159,9 @@ void GameProgram::start() {
     window.log = log_.get();
     application_ = std::make_unique<Application>(window);
     application_->setIcon(resources_->windowIcon());
-    setSwapInterval();
+    const bool swapWaits = setSwapInterval();
+    const long long second = TAVO::PerformanceCounter::toTicks(TAVO::Duration(1000));
+    pacer_ = std::make_unique<FramePacer>(FramePacer::intervalTicks(application_->refreshRate(), second), swapWaits);
 
     workspace_ = std::make_unique<Workspace>(*log_, *logger_, configuration_);
     view_ = std::make_unique<View>(*application_, *log_, *workspace_, configuration_, resources_->package());
@@ -167,12 +173,14 @@ void GameProgram::start() {
     clock_ = std::make_unique<FrameClock>(TAVO::PerformanceCounter::now());
 }
 
-void GameProgram::setSwapInterval() {
+bool GameProgram::setSwapInterval() {
     // Adaptive vertical sync where the driver has it, else plain.
     if (SDL_GL_SetSwapInterval(-1) == 0)
-        return;
-    if (SDL_GL_SetSwapInterval(1) != 0)
-        TAVO::Log::line(log_->entry()) << "Unable to turn on vertical synchronisation: " << SDL_GetError();
+        return true;
+    if (SDL_GL_SetSwapInterval(1) == 0)
+        return true;
+    TAVO::Log::line(log_->entry()) << "Unable to turn on vertical synchronisation: " << SDL_GetError();
+    return false;
 }
 
 bool GameProgram::running() const {
@@ -180,17 +188,62 @@ bool GameProgram::running() const {
 }
 
 void GameProgram::pass() {
-    application_->processEvents();
-    workspace_->poll();
+    // Any event may change the picture, also one the view never hears.
+    if (application_->processEvents() > 0)
+        view_->requestRedraw();
+    // So may any finished job: a loaded game, picture or thumbnail.
+    if (workspace_->poll() > 0)
+        view_->requestRedraw();
     const float step = FrameClock::stepSeconds();
+    Shelf& shelf = workspace_->shelf();
     for (std::uint32_t due = clock_->advance(TAVO::PerformanceCounter::now()); due > 0; --due) {
         view_->update(step);
         workspace_->table().update(step);
-        workspace_->shelf().update(step);
+        // Writing the held-back tray move may reorder the saved-games list.
+        const std::uint64_t saves = shelf.lastSave();
+        shelf.update(step);
+        if (shelf.lastSave() != saves)
+            view_->requestRedraw();
     }
+    if (view_->redrawRequested() && pacer_->due(TAVO::PerformanceCounter::now()))
+        drawFrame();
+}
+
+void GameProgram::drawFrame() {
+    const TAVO::PerformanceCounter begin = TAVO::PerformanceCounter::now();
+    const bool pacing = pacer_->pacing();
     view_->draw();
     application_->swap();
-    TAVO::Runnable::sleep(TAVO::Duration(1));
+    ++frames_;
+    pacer_->drawn(begin, TAVO::PerformanceCounter::now());
+    if (pacer_->pacing() && !pacing)
+        TAVO::Log::line(log_->entry()) << "The buffer swaps do not wait for the display; the game paces its frames.";
+}
+
+long long GameProgram::restTicks(long long now, long long nextStep, long long step, bool frameWaits,
+                                 long long nextFrame, bool jobsRunning, long long millisecond) {
+    long long wait = std::min(nextStep - now, step);
+    if (frameWaits)
+        wait = std::min(wait, nextFrame - now);
+    if (jobsRunning)
+        wait = std::min(wait, millisecond);
+    return wait;
+}
+
+void GameProgram::rest() {
+    const TAVO::PerformanceCounter now = TAVO::PerformanceCounter::now();
+    const long long step = TAVO::PerformanceCounter::toTicks(TAVO::Duration(FrameClock::stepMilliseconds));
+    const long long wait =
+        restTicks(now.ticks(), clock_->reference().ticks() + step, step, view_->redrawRequested(),
+                  pacer_->next().ticks(), workspace_->unfinishedJobs() > 0,
+                  TAVO::PerformanceCounter::toTicks(TAVO::Duration(1)));
+    if (wait <= 0)
+        return;
+    // Whole milliseconds, rounded up: the wait ends at the time or after it.
+    // A signal that stops the game is seen when the wait ends.
+    const long long second = TAVO::PerformanceCounter::toTicks(TAVO::Duration(1000));
+    const long long milliseconds = (wait * 1000 + second - 1) / second;
+    application_->waitForEvent(std::uint32_t(std::max(1LL, milliseconds)));
 }
 
 bool GameProgram::stop() {
@@ -218,6 +271,7 @@ void GameProgram::release() {
         application_->clearEventHandler();
     if (workspace_)
         workspace_->setEventHandler(nullptr);
+    pacer_.reset();
     clock_.reset();
     view_.reset();
     workspace_.reset();

@@ -17,6 +17,7 @@ class Application;
 }
 
 class FrameClock;
+class FramePacer;
 class GameResources;
 class View;
 class Workspace;
@@ -26,6 +27,10 @@ class Workspace;
 // values, the log and its exception logger, the resources (built-in archive
 // or folder), the configuration, the window with its OpenGL context, the
 // workspace with its two worker threads, the view, and the frame clock.
+//
+// The main loop draws only when the picture may differ from the last frame
+// (the view's redraw request), at most once per refresh of the display, and
+// otherwise sleeps until an event arrives or the next step is due.
 //
 // However the run ends (the window closed, an interrupt or termination
 // signal, the menu's quit button, Escape in developer mode, an exception),
@@ -71,9 +76,25 @@ public:
     // open and the menu has not quit.
     bool running() const;
     // One pass of the main loop: events, finished jobs, the fixed steps due,
-    // one frame and a 1 ms rest. (Virtual for the tests, which act as a
-    // player between passes.)
+    // and a frame when the picture may have changed and the pacing lets one
+    // be drawn. (Virtual for the tests, which act as a player between
+    // passes.)
     virtual void pass();
+    // Sleeps until an event arrives, the next step is due or the frame that
+    // waits for its time may be drawn; with a job of the workers on its way,
+    // one millisecond at most, so that its completion is not kept waiting.
+    // Never longer than one step.
+    void rest();
+    // Draws the view's frame and swaps it in; pass does it when one is needed.
+    void drawFrame();
+    // The counter ticks rest waits at the reading now: up to the next step
+    // (never more than one step, also when the counter went back), up to the
+    // next frame time when a frame waits for it, at most a millisecond while
+    // jobs run; 0 or less when something is due.
+    static long long restTicks(long long now, long long nextStep, long long step, bool frameWaits,
+                               long long nextFrame, bool jobsRunning, long long millisecond);
+    // The frames drawn so far.
+    std::uint64_t framesDrawn() const { return frames_; }
     // Stops the workers, letting queued saves finish, and logs "Shutdown.".
     // False when stopping failed (the failure is logged); later calls do
     // nothing and give true.
@@ -95,7 +116,8 @@ private:
     void report(const TAVO::Exception& exception, bool starting = false);
     void reportStd(const std::exception& exception, bool starting = false);
     void reportUnknown(bool starting = false);
-    void setSwapInterval();
+    // Whether the driver took a swap interval.
+    bool setSwapInterval();
 
     const void* resourceBytes_;
     std::uint32_t resourceSize_;
@@ -120,5 +142,7 @@ private:
     std::unique_ptr<Workspace> workspace_;
     std::unique_ptr<View> view_;
     std::unique_ptr<FrameClock> clock_;
+    std::unique_ptr<FramePacer> pacer_;
+    std::uint64_t frames_ = 0;
     bool stopped_ = false;
 };

@@ -138,11 +138,13 @@ bool View::dragValid() const {
 // ---- the menu's requests ----
 
 void View::toggleFullscreen() {
+    requestRedraw();
     application_.setFullscreen(!fullscreen_);
     fullscreen_ = !fullscreen_;
 }
 
 void View::selectTray(std::uint32_t tray) {
+    requestRedraw();
     if (table().hasTray(tray))
         makeCurrent(tray);
 }
@@ -150,6 +152,8 @@ void View::selectTray(std::uint32_t tray) {
 void View::renderTrayThumbnail(std::uint32_t tray, TAVO::IK::SDLGL::Texture& texture,
                                const TAVO::Hyperrectangle<2, unsigned int>& region,
                                const Tuple<2, unsigned int>& viewSize) {
+    // The tray bar shows the new picture.
+    requestRedraw();
     if (thumbnails_)
         thumbnails_->render(table(), tray, texture, region, viewSize, wireframe_);
 }
@@ -165,7 +169,13 @@ void View::update(float dt) {
     panX_.step(dt);
     panY_.step(dt);
     zoom_.step(dt);
+    // A view animation runs while its progress is below 1; the table's
+    // update after this one moves the tray.
+    for (unsigned int tray : table().trayOrder())
+        if (table().hasTray(tray) && table().tray(tray).animationProgress() < 1.0f)
+            requestRedraw();
     if (panX_.active() || panY_.active() || zoom_.active()) {
+        requestRedraw();
         TrayPose pose = currentTrayOf(table()).pose();
         TAVO::Vector<2, float> position = pose.position();
         if (panX_.active())
@@ -178,6 +188,8 @@ void View::update(float dt) {
         moveTray(currentTray_, pose);
     }
     if (activeDrag_ != nullptr) {
+        // The carried part snaps and lets go; a drag that ended is drawn gone.
+        requestRedraw();
         if (dragValid())
             activeDrag_->update();
         else
@@ -185,11 +197,22 @@ void View::update(float dt) {
     }
     frame_.dt = dt;
     ++frame_.steps;
+    // The menu answers some events at the next step (a list ends its hover
+    // there when a motion since reached none of its items).
+    if (frame_.buttonEvents != offeredAtStep_.buttonEvents || frame_.motionEvents != offeredAtStep_.motionEvents ||
+        frame_.dragEvents != offeredAtStep_.dragEvents || frame_.keyEvents != offeredAtStep_.keyEvents) {
+        requestRedraw();
+        offeredAtStep_ = frame_;
+    }
     menu_.root().update(frame_);
+    // The busy dots pulse wherever they are shown.
     menu_.animate(dt);
+    if (dotsShown_)
+        requestRedraw();
 }
 
 void View::draw() {
+    redraw_ = false;
     if (!setUp_)
         return;
     // The table clears the frame, or covers it with the table kept from
@@ -201,7 +224,10 @@ void View::draw() {
     if (!drawing_->drawTable(table, currentTray_, drawnPose(table),
                              carrying ? std::optional<std::uint32_t>(partDrag_.part()) : std::nullopt, wireframe_))
         FrameTarget::clear();
+    const Shape* dots = menu_.dots();
+    const std::uint64_t dotsDrawn = dots != nullptr ? dots->drawCount() : 0;
     menu_.root().draw();
+    dotsShown_ = dots != nullptr && dots->drawCount() != dotsDrawn;
     if (carrying) {
         if (partDrag_.isHovering())
             drawing_->drawPartIcon(table, partDrag_.part(), partDrag_.hoverPosition(), partDrag_.onIcon());
@@ -214,6 +240,7 @@ void View::draw() {
 // ---- pointer ----
 
 void View::resized(std::int32_t width, std::int32_t height) {
+    requestRedraw();
     if (width <= 0 || height <= 0)
         return;
     windowSize_ = Tuple<2, unsigned int>(unsigned(width), unsigned(height));
@@ -224,6 +251,7 @@ void View::resized(std::int32_t width, std::int32_t height) {
 }
 
 void View::mouseMotion(const SDL_MouseMotionEvent& event) {
+    requestRedraw();
     if (!setUp_)
         return;
     pointer_ = camera_.pixelToNormalized(event.x, event.y);
@@ -239,6 +267,7 @@ void View::mouseMotion(const SDL_MouseMotionEvent& event) {
 }
 
 void View::mouseButtonDown(const SDL_MouseButtonEvent& event) {
+    requestRedraw();
     if (!setUp_ || activeDrag_ != nullptr)
         return;
     const Point<2, float> position = camera_.pixelToNormalized(event.x, event.y);
@@ -260,6 +289,7 @@ void View::mouseButtonDown(const SDL_MouseButtonEvent& event) {
 }
 
 void View::mouseButtonUp(const SDL_MouseButtonEvent& event) {
+    requestRedraw();
     if (!setUp_)
         return;
     const Point<2, float> position = camera_.pixelToNormalized(event.x, event.y);
@@ -280,6 +310,7 @@ void View::mouseButtonUp(const SDL_MouseButtonEvent& event) {
 }
 
 void View::mouseWheel(const SDL_MouseWheelEvent& event) {
+    requestRedraw();
     if (!setUp_ || event.which == SDL_TOUCH_MOUSEID || !tableShown())
         return;
     float steps = float(event.y);
@@ -341,6 +372,7 @@ bool isPanKey(SDL_Scancode code) {
 } // namespace
 
 void View::keyDown(const SDL_KeyboardEvent& event) {
+    requestRedraw();
     if (!setUp_ || event.repeat != 0 || !tableShown())
         return;
     if (isPanKey(event.keysym.scancode))
@@ -350,6 +382,7 @@ void View::keyDown(const SDL_KeyboardEvent& event) {
 }
 
 void View::keyUp(const SDL_KeyboardEvent& event) {
+    requestRedraw();
     if (!setUp_ || event.repeat != 0)
         return;
     const SDL_Scancode code = event.keysym.scancode;
@@ -382,6 +415,7 @@ void View::keyUp(const SDL_KeyboardEvent& event) {
         logPartOutline();
     } else if (key == SDLK_w && developer_) {
         wireframe_ = !wireframe_;
+        requestRedraw();
     }
 }
 
@@ -437,6 +471,7 @@ void View::logPartOutline() {
 // ---- the model's notifications ----
 
 void View::puzzleLoaded(const PartMeshSet& meshes) {
+    requestRedraw();
     endDrag();
     releaseAxes();
     if (!setUp_)
@@ -461,6 +496,7 @@ void View::puzzleLoaded(const PartMeshSet& meshes) {
 }
 
 void View::puzzleFailed() {
+    requestRedraw();
     endDrag();
     releaseAxes();
     if (setUp_)
@@ -468,6 +504,7 @@ void View::puzzleFailed() {
 }
 
 void View::trayAdded(std::uint32_t tray) {
+    requestRedraw();
     menu_.addTray(tray);
     Table& table = this->table();
     if (table.isEmpty()) {
@@ -478,6 +515,7 @@ void View::trayAdded(std::uint32_t tray) {
 }
 
 void View::trayRemoved(std::uint32_t tray) {
+    requestRedraw();
     menu_.removeTray(tray);
     if ((activeDrag_ == &partDrag_ && partDrag_.isTray(tray)) || (activeDrag_ == &trayDrag_ && trayDrag_.isTray(tray)))
         endDrag();
@@ -496,14 +534,19 @@ void View::trayRemoved(std::uint32_t tray) {
     }
 }
 
-void View::trayChanged(std::uint32_t tray) { menu_.invalidateTrayThumbnail(tray); }
+void View::trayChanged(std::uint32_t tray) {
+    requestRedraw();
+    menu_.invalidateTrayThumbnail(tray);
+}
 
 void View::partsJoined(const std::vector<unsigned int>& joined, std::uint32_t part) {
+    requestRedraw();
     if (drawing_)
         drawing_->partsJoined(joined, part);
 }
 
 void View::puzzleCompleted() {
+    requestRedraw();
     Table& table = this->table();
     for (unsigned int id : table.trayOrder()) {
         Tray& tray = table.tray(id);

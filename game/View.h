@@ -85,6 +85,16 @@ public:
     // The frame: the current tray, the menu, the carried part.
     void draw();
 
+    // Whether the picture may differ from the last frame drawn. Every change
+    // of what a frame shows raises the request: the events, the model's
+    // notifications, a step that moves a key axis, a drag, a tray's view
+    // animation or the busy dots on screen, or that lets the menu answer the
+    // events offered to it since the step before, a tray thumbnail drawn
+    // anew, a resize and the full-screen and wireframe switches. Drawing a
+    // frame clears it; a new view has it raised.
+    bool redrawRequested() const { return redraw_; }
+    void requestRedraw() { redraw_ = true; }
+
     // The menu's requests.
     bool isFullscreen() const override { return fullscreen_; }
     void toggleFullscreen() override;
@@ -96,6 +106,7 @@ public:
 
     // The application's events.
     void resized(std::int32_t width, std::int32_t height) override;
+    void redraw() override { requestRedraw(); }
     void keyDown(const SDL_KeyboardEvent& event) override;
     void keyUp(const SDL_KeyboardEvent& event) override;
     void mouseMotion(const SDL_MouseMotionEvent& event) override;
@@ -190,4 +201,10 @@ private:
     GameMenu menu_;
     FrameTime frame_;
     bool setUp_ = false;
+
+    // The redraw request, the frame record's event counters at the last
+    // step, and whether the last frame drew the busy dots.
+    bool redraw_ = true;
+    FrameTime offeredAtStep_;
+    bool dotsShown_ = false;
 };

@@ -69,8 +69,11 @@ public:
     // Queues a load on the worker; the notifier hears the result at a later poll.
     void loadAsync(const std::string& path, std::unique_ptr<Notifier> notifier);
     void loadAsync(const std::string& path, std::uint32_t side, std::unique_ptr<Notifier> notifier);
-    // Delivers the results of finished jobs on the calling thread.
-    void poll() { worker_.poll(); }
+    // Delivers the results of finished jobs on the calling thread; the
+    // number delivered.
+    std::uint64_t poll() { return worker_.poll(); }
+    // Loads queued and not yet delivered by poll.
+    std::uint64_t unfinished() const { return worker_.unfinished(); }
 
     void setExceptionHandler(TAVO::ExceptionHandler* handler) { worker_.setExceptionHandler(handler); }
     void start() { worker_.start(); }

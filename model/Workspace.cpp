@@ -124,9 +124,9 @@ void Workspace::setEventHandler(PuzzleEventHandler* handler) {
 
 void Workspace::setGalleryDirectory(const std::string& path) { gallery_->setDirectory(path); }
 
-void Workspace::poll() {
-    loader_.poll();
-    worker_.poll();
+std::uint64_t Workspace::poll() {
+    const std::uint64_t loads = loader_.poll();
+    return loads + worker_.poll();
 }
 
 void Workspace::stop() {

@@ -61,8 +61,10 @@ public:
     void setEventHandler(PuzzleEventHandler* handler);
     PuzzleEventHandler* eventHandler() const { return handler_; }
     void setGalleryDirectory(const std::string& path);
-    // Runs the completion of every finished job of both workers.
-    void poll();
+    // Runs the completion of every finished job of both workers; the number run.
+    std::uint64_t poll();
+    // Jobs of both workers queued and not yet completed by poll.
+    std::uint64_t unfinishedJobs() const { return loader_.unfinished() + worker_.unfinished(); }
     // Writes the held-back tray move, stops the picture loader, lets every
     // queued save run (loads, thumbnails and new games still queued are
     // skipped), stops the worker and logs what failed. Later calls do nothing.

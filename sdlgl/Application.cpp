@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+
 #include "foundation/exceptions/SupportException.h"
 #include "foundation/threads/Log.h"
 #include "sdlgl/Checks.h"
@@ -121,7 +123,8 @@ void Application::release() {
     }
 }
 
-void Application::processEvents() {
+std::uint32_t Application::processEvents() {
+    std::uint32_t count = 0;
     if (initialResize_) {
         int width = 0;
         int height = 0;
@@ -129,10 +132,19 @@ void Application::processEvents() {
         if (handler_ != nullptr)
             handler_->resized(width, height);
         initialResize_ = false;
+        ++count;
     }
     SDL_Event event;
-    while (SDL_PollEvent(&event))
+    while (SDL_PollEvent(&event)) {
+        ++count;
         dispatch(event);
+    }
+    return count;
+}
+
+bool Application::waitForEvent(std::uint32_t milliseconds) {
+    // Without an event to fill in, SDL leaves the event in the queue.
+    return SDL_WaitEventTimeout(nullptr, int(std::min<std::uint32_t>(milliseconds, 0x7FFFFFFF))) == 1;
 }
 
 void Application::dispatch(const SDL_Event& event) {
@@ -223,6 +235,14 @@ void Application::handleWindowEvent(const SDL_WindowEvent& event) {
 }
 
 void Application::swap() { SDL_GL_SwapWindow(window_); }
+
+int Application::refreshRate() const {
+    const int display = SDL_GetWindowDisplayIndex(window_);
+    SDL_DisplayMode mode{};
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0)
+        return 0;
+    return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
+}
 
 void Application::setFullscreen(bool fullscreen) {
     checkSDL(SourceLocation(), SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));

@@ -79,8 +79,13 @@ public:
     static std::uint32_t windowFlagsFor(const Parameters& parameters);
 
     // Reports the window size on the first call, then dispatches every queued
-    // event. An exception of a handler leaves at once; later events stay queued.
-    void processEvents();
+    // event. An exception of a handler leaves at once; later events stay
+    // queued. The number of events taken from the queue, the ones no handler
+    // hears included, plus one for the first size report.
+    std::uint32_t processEvents();
+    // Sleeps until an event is queued or the milliseconds have passed; false
+    // when none is queued. The event stays queued for processEvents.
+    bool waitForEvent(std::uint32_t milliseconds);
     bool isRunning() const { return running_; }
     // Clears the running flag; nothing sets it again.
     void quit() { running_ = false; }
@@ -89,6 +94,9 @@ public:
     void clearEventHandler() { handler_ = nullptr; }
 
     void swap();
+    // The refresh rate in Hz of the display the window is on; 0 when SDL
+    // does not know it.
+    int refreshRate() const;
     void setFullscreen(bool fullscreen);
     void setIcon(const Surface& icon);
     // glViewport (0, 0, width, height), then resized and redraw on the handler.

@@ -171,4 +171,5 @@ void Shape::draw() {
         if (!(size_[i] > 0.0f && bounds_.extent()[i] > 0.0f))
             return;
     shader_.draw(*mesh_, drawState());
+    ++draws_;
 }

@@ -135,6 +135,9 @@ public:
     // Draws the mesh through the shader; a shape without area (a size or
     // bounds of zero width or height) draws nothing.
     void draw() override;
+    // How many draws reached the shader: whoever changes a shape's look over
+    // time tells from it whether the shape is on screen.
+    std::uint64_t drawCount() const { return draws_; }
 
 private:
     Shape(ShapeShader& shader, const TAVO::Hyperrectangle<2, float>& bounds, const TAVO::Tuple<2, float>& size,
@@ -150,4 +153,5 @@ private:
     TAVO::Vector<2, float> textureScale_{1.0f, 1.0f};
     TAVO::Vector<2, float> textureOffset_{0.0f, 0.0f};
     bool vertexColors_ = false;
+    std::uint64_t draws_ = 0;
 };

@@ -29,13 +29,13 @@ void Worker::add(std::unique_ptr<Job> job) {
     jobSemaphore_.release();
 }
 
-void Worker::poll() {
-    for (;;) {
+std::uint64_t Worker::poll() {
+    for (std::uint64_t delivered = 0;; ++delivered) {
         Finished entry;
         {
             Mutex::Guard guard(finishedMutex_);
             if (finished_.empty())
-                return;
+                return delivered;
             entry = std::move(finished_.front());
             finished_.pop_front();
         }

@@ -35,9 +35,10 @@ public:
     // Takes ownership of the job and queues it. May be called from any thread.
     // A null job throws UninitializedException.
     void add(std::unique_ptr<Job> job);
-    // Delivers every finished job through done or failed, in order. An
-    // exception from done or failed leaves poll; later entries stay queued.
-    void poll();
+    // Delivers every finished job through done or failed, in order; the
+    // number delivered. An exception from done or failed leaves poll; later
+    // entries stay queued.
+    std::uint64_t poll();
     // Lets every job queued so far (and every job those add while they run)
     // run to its end, then stops as stop does. Their done or failed steps wait
     // for the next poll. Called on the worker's own thread it stops as stop.

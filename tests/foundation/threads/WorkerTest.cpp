@@ -278,6 +278,23 @@ TEST(WorkerJobs, PollWithNothingFinishedReturnsAtOnce) {
     EXPECT_THROW(worker.add(nullptr), UninitializedException);
 }
 
+// The poller learns how many completions ran, failed jobs' among them.
+TEST(WorkerJobs, PollCountsTheJobsItDelivers) {
+    Worker worker;
+    RecordingHandler handler;
+    worker.setExceptionHandler(&handler);
+    EXPECT_EQ(worker.poll(), 0u);
+    Trace trace;
+    worker.add(std::make_unique<TraceJob>(trace, "A"));
+    worker.add(std::make_unique<TraceJob>(trace, "B", Failure::Tavo));
+    worker.add(std::make_unique<TraceJob>(trace, "C"));
+    worker.start();
+    worker.stopDraining();
+    EXPECT_EQ(worker.poll(), 3u);
+    EXPECT_EQ(worker.poll(), 0u);
+    EXPECT_EQ(worker.unfinished(), 0u);
+}
+
 TEST(WorkerLifecycle, StopWhileIdleReturnsAndRestartRunsQueuedJobs) {
     Worker worker;
     worker.start();

@@ -6,17 +6,23 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
+#include <thread>
 
 #include "foundation/exceptions/WhatException.h"
 #include "foundation/packages/ArchiveFile.h"
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/streams/ReadStream.h"
+#include "foundation/threads/Worker.h"
 #include "game/GameProgram.h"
+#include "game/View.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/Picture.h"
 #include "model/Setup.h"
@@ -211,5 +217,273 @@ TEST(GameProgram, ATerminationRequestSavesTheHeldBackMoveAndEndsWithZero) {
     const std::vector<std::string> entries = logEntries();
     ASSERT_GE(entries.size(), 2u);
     EXPECT_EQ(entries.front(), "Kestrune 20250120 started.");
+    EXPECT_EQ(entries.back(), "Shutdown.");
+}
+
+namespace {
+
+// A job of the workspace's worker that only notes its completion.
+class NoteJob : public TAVO::Worker::Job {
+public:
+    explicit NoteJob(bool& completed) : completed_(completed) {}
+    void run() override {}
+    void done() override { completed_ = true; }
+    void failed() override { completed_ = true; }
+
+private:
+    bool& completed_;
+};
+
+// The game with a script acting between the passes of its loop, which
+// watches the frames the program draws, the steps the view counts and the
+// events that reach SDL's queue.
+class WatchedProgram : public GameProgram {
+public:
+    WatchedProgram() : GameProgram(BuiltInResources::data(), BuiltInResources::size()) {}
+
+    void pass() override {
+        if (!events_)
+            events_ = std::make_unique<KestruneGLTest::EventCount>();
+        framesBefore_ = framesDrawn();
+        eventsBefore_ = events_->count();
+        GameProgram::pass();
+        // A minute of steps.
+        if (steps() > 3000)
+            throw std::runtime_error("the script did not end");
+        act();
+    }
+    std::uint32_t steps() const { return view().frameTime().steps; }
+    // This pass drew a frame, or asks for one.
+    bool answered() const { return framesDrawn() > framesBefore_ || view().redrawRequested(); }
+    // No event reached the queue during this pass.
+    bool quietPass() const { return events_->count() == eventsBefore_; }
+    std::uint64_t events() const { return events_->count(); }
+    std::uint64_t framesAtPassStart() const { return framesBefore_; }
+    // Ends the loop as the window's close does.
+    void end() { application().quit(); }
+
+    std::function<void()> act;
+
+private:
+    std::uint64_t framesBefore_ = 0;
+    std::uint64_t eventsBefore_ = 0;
+    std::unique_ptr<KestruneGLTest::EventCount> events_;
+};
+
+int runWatched(WatchedProgram& program) {
+    std::ofstream("configuration.txt") << "maximized=false\nantialiasing=false\n";
+    const char* argv[] = {"kestrune", "--configuration", "configuration.txt"};
+    std::ostringstream out, err;
+    return program.run(3, argv, out, err);
+}
+
+// A stretch of steps in which no event arrives and no job runs (another
+// program's window on the shared display may send events; a stretch they
+// break into starts again). It is counted from the first pass that ends
+// with no frame owed, after a step (the step after events asks for one).
+// Over once that many steps passed; broken when a frame was drawn.
+class QuietStretch {
+public:
+    explicit QuietStretch(std::uint32_t steps) : length_(steps) {}
+
+    // Called after every pass; true once the stretch is over.
+    bool over(const WatchedProgram& program) {
+        if (!started_ || program.events() != events_ || program.workspace().unfinishedJobs() > 0) {
+            started_ = true;
+            counting_ = false;
+            events_ = program.events();
+            steps_ = program.steps();
+            return false;
+        }
+        if (!counting_) {
+            if (program.steps() > steps_ && !program.view().redrawRequested()) {
+                counting_ = true;
+                frames_ = program.framesDrawn();
+                steps_ = program.steps();
+            }
+            return false;
+        }
+        if (program.framesDrawn() != frames_) {
+            drawn_ = true;
+            return true;
+        }
+        return program.steps() >= steps_ + length_;
+    }
+    bool drawn() const { return drawn_; }
+
+private:
+    std::uint32_t length_;
+    bool started_ = false;
+    bool counting_ = false;
+    bool drawn_ = false;
+    std::uint64_t events_ = 0, frames_ = 0;
+    std::uint32_t steps_ = 0;
+};
+
+} // namespace
+
+// Left alone, the loop draws nothing; an event (even one no handler hears)
+// and a finished job each ask for a frame in the pass that takes them, and it
+// is drawn within the next step; then the loop rests again.
+TEST(GameProgram, FramesAreDrawnOnlyWhenThePictureMayHaveChanged) {
+    if (!KestruneGLTest::GLTest::haveDisplay())
+        return;
+    WorkingFolder folder;
+    WatchedProgram program;
+    enum class Phase { settle, quiet, event, eventFrame, job, jobFrame, quietAgain, done };
+    Phase phase = Phase::settle;
+    QuietStretch quiet(50), quietAgain(50);
+    std::uint32_t changedAt = 0;
+    std::uint64_t framesAtChange = 0;
+    bool completed = false;
+    std::vector<std::string> failures;
+    auto fail = [&](const std::string& what) {
+        failures.push_back(what);
+        program.end();
+    };
+    auto frameFollows = [&](Phase next) {
+        if (program.framesDrawn() > framesAtChange)
+            phase = next;
+        else if (program.steps() > changedAt + 1)
+            fail("no frame within a step of the change");
+    };
+    program.act = [&] {
+        switch (phase) {
+        case Phase::settle:
+            if (program.steps() >= 25 && program.framesDrawn() > 0)
+                phase = Phase::quiet;
+            break;
+        case Phase::quiet:
+            if (!quiet.over(program))
+                break;
+            if (quiet.drawn()) {
+                fail("a frame was drawn while nothing changed");
+                break;
+            }
+            {
+                SDL_Event event{};
+                event.type = SDL_USEREVENT;
+                SDL_PushEvent(&event);
+            }
+            phase = Phase::event;
+            break;
+        case Phase::event:
+            // The pass that took the event.
+            if (!program.answered()) {
+                fail("an event asked for no frame");
+                break;
+            }
+            changedAt = program.steps();
+            framesAtChange = program.framesAtPassStart();
+            phase = Phase::eventFrame;
+            [[fallthrough]];
+        case Phase::eventFrame:
+            frameFollows(Phase::job);
+            if (phase == Phase::job)
+                program.workspace().worker().add(std::make_unique<NoteJob>(completed));
+            break;
+        case Phase::job:
+            if (!completed)
+                break;
+            if (program.quietPass() && !program.answered()) {
+                fail("a finished job asked for no frame");
+                break;
+            }
+            changedAt = program.steps();
+            framesAtChange = program.framesAtPassStart();
+            phase = Phase::jobFrame;
+            [[fallthrough]];
+        case Phase::jobFrame:
+            frameFollows(Phase::quietAgain);
+            break;
+        case Phase::quietAgain:
+            if (!quietAgain.over(program))
+                break;
+            if (quietAgain.drawn()) {
+                fail("a frame was drawn while nothing changed, after the changes");
+                break;
+            }
+            phase = Phase::done;
+            program.end();
+            break;
+        case Phase::done:
+            break;
+        }
+    };
+    EXPECT_EQ(runWatched(program), 0) << readFile("jigsaw_log.txt");
+    EXPECT_EQ(phase, Phase::done);
+    EXPECT_TRUE(failures.empty()) << failures.front();
+}
+
+// The held-back tray move is written 5 s after it was made, at a step: that
+// step asks for a frame, for the saved-games list the write may reorder.
+TEST(GameProgram, WritingTheHeldBackMoveAsksForAFrame) {
+    if (!KestruneGLTest::GLTest::haveDisplay())
+        return;
+    WorkingFolder folder;
+    WatchedProgram program;
+    bool started = false, moved = false;
+    int tries = 0;
+    std::uint64_t saves = 0;
+    std::string failure = "the move was not written";
+    program.act = [&] {
+        Workspace& workspace = program.workspace();
+        Shelf& shelf = workspace.shelf();
+        if (!started) {
+            workspace.menuSetup().setPicture("gradient.png", gradient(240, 180));
+            workspace.menuSetup().setRequestedPieceCount(12);
+            workspace.newGame();
+            started = true;
+            return;
+        }
+        if (!moved) {
+            if (shelf.currentGame().empty() || workspace.puzzle() == nullptr || workspace.unfinishedJobs() > 0)
+                return;
+            Table& table = workspace.table();
+            const TrayPose pose(TAVO::Vector<2, float>(float(tries), 0.0f), 0.5f);
+            Table::TypedAction& action = table.moveTray(0, pose);
+            action.action().apply(table);
+            shelf.setPendingAction(action);
+            saves = shelf.lastSave();
+            moved = true;
+            return;
+        }
+        if (shelf.lastSave() == saves)
+            return;
+        // The pass whose step wrote the move. An event in it would ask for
+        // a frame too: then once more.
+        if (!program.quietPass() && ++tries < 5) {
+            moved = false;
+            return;
+        }
+        failure = program.answered() ? "" : "writing the held-back move asked for no frame";
+        program.end();
+    };
+    EXPECT_EQ(runWatched(program), 0) << readFile("jigsaw_log.txt");
+    EXPECT_EQ(failure, "");
+}
+
+// A stop signal that arrives while the loop rests, from another thread, ends
+// it as a signal always did: the loop never rests longer than one step.
+TEST(GameProgram, ASignalEndsALoopThatRests) {
+    if (!KestruneGLTest::GLTest::haveDisplay())
+        return;
+    WorkingFolder folder;
+    WatchedProgram program;
+    std::thread sender;
+    QuietStretch quiet(10);
+    program.act = [&] {
+        if (sender.joinable() || !quiet.over(program))
+            return;
+        sender = std::thread([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            kill(getpid(), SIGTERM);
+        });
+    };
+    EXPECT_EQ(runWatched(program), 0) << readFile("jigsaw_log.txt");
+    ASSERT_TRUE(sender.joinable()) << "the loop did not rest";
+    sender.join();
+    const std::vector<std::string> entries = logEntries();
+    ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back(), "Shutdown.");
 }

@@ -159,6 +159,33 @@ TEST_F(GLTest, FirstPumpReportsTheWindowSizeBeforeAnyEvent) {
         EXPECT_NE(recorder.calls[i].rfind("resized", 0), 0u) << recorder.calls[i];
 }
 
+// The pump tells how many events it took, the ones no handler hears too,
+// so that the main loop knows the window may need drawing.
+TEST_F(GLTest, ThePumpCountsTheEventsItTakes) {
+    Recorder recorder;
+    application().setEventHandler(&recorder);
+    // The first size report counts as one.
+    EXPECT_GE(application().processEvents(), 1u);
+    settle(application());
+    pushKey(SDL_KEYDOWN, 4);
+    pushWindowEvent(SDL_WINDOWEVENT_MOVED, 5, 5);
+    pushType(SDL_USEREVENT);
+    EXPECT_GE(application().processEvents(), 3u);
+    EXPECT_NE(std::find(recorder.calls.begin(), recorder.calls.end(), "keyDown 4"), recorder.calls.end());
+}
+
+// Waiting for an event leaves it queued for the pump.
+TEST_F(GLTest, AnEventEndsTheWaitAndStaysQueued) {
+    Recorder recorder;
+    settle(application());
+    application().setEventHandler(&recorder);
+    pushKey(SDL_KEYDOWN, 1);
+    pushKey(SDL_KEYDOWN, 6);
+    EXPECT_TRUE(application().waitForEvent(60000));
+    application().processEvents();
+    EXPECT_EQ(recorder.afterMarker(), std::vector<std::string>{"keyDown 6"});
+}
+
 TEST_F(GLTest, ResizeReachesTheHandlerAfterTheViewportIsSet) {
     Recorder recorder;
     settle(application());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,6 +45,26 @@ protected:
     TAVO::IK::SDLGL::Application& application() { return *application_; }
 
     std::unique_ptr<TAVO::IK::SDLGL::Application> application_;
+};
+
+// Counts the events that reach SDL's queue while it lives (past the event
+// filter; not the marks SDL puts at the end of each look at the queue), so
+// that a test can tell a quiet stretch from one another window disturbed.
+class EventCount {
+public:
+    EventCount() { SDL_AddEventWatch(watch, this); }
+    ~EventCount() { SDL_DelEventWatch(watch, this); }
+    EventCount(const EventCount&) = delete;
+    EventCount& operator=(const EventCount&) = delete;
+    std::uint64_t count() const { return count_.load(); }
+
+private:
+    static int SDLCALL watch(void* self, SDL_Event* event) {
+        if (event->type != SDL_POLLSENTINEL)
+            static_cast<EventCount*>(self)->count_.fetch_add(1);
+        return 0;
+    }
+    std::atomic<std::uint64_t> count_{0};
 };
 
 // The source tree's resources, as the program's package interface serves them.
