@@ -24,63 +24,28 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
-#include "foundation/streams/IncrementalBuffer.h"
-#include "game/GameProgram.h"
+#include "bench/BenchProgram.h"
 #include "game/View.h"
-#include "imaging/Factory.h"
-#include "imaging/ImageMetadata.h"
-#include "imaging/Picture.h"
-#include "imaging/PictureLoader.h"
-#include "imaging/codecs/PNGExporter.h"
-#include "model/Setup.h"
-#include "model/Shelf.h"
 #include "model/Table.h"
 #include "model/Tray.h"
 #include "model/Workspace.h"
-#include "resources/BuiltInResources.h"
 #include "sdlgl/Application.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using Clock = BenchProgram::Clock;
 
 const char* const picturePath = "gallery/photo.png";
 const std::uint32_t requestedPieces = 999;
-
-// A 4000 x 3000 picture with detail everywhere, written with the project's
-// encoder.
-void writePicture() {
-    const std::uint32_t width = 4000, height = 3000;
-    TAVO::IncrementalBuffer pixels(0, width * height * 3);
-    std::uint8_t* p = pixels.data();
-    for (std::uint32_t y = 0; y < height; ++y)
-        for (std::uint32_t x = 0; x < width; ++x, p += 3) {
-            const double r = std::hypot(double(x) - width / 2.0, double(y) - height / 2.0);
-            p[0] = std::uint8_t(127 + 127 * std::sin(r / 23.0));
-            p[1] = std::uint8_t(x * 255 / width);
-            p[2] = std::uint8_t((y * 255 / height) ^ ((x / 7) & 31));
-        }
-    std::filesystem::create_directories("gallery");
-    TAVO::Migration::PNGExporter exporter;
-    TAVO::Migration::Factory().exportFile(pixels, TAVO::Migration::ImageMetadata(width, height, 3, 24), picturePath,
-                                          exporter);
-}
 
 struct Setting {
     std::uint32_t width;
@@ -92,100 +57,32 @@ struct Setting {
         return std::to_string(width) + " x " + std::to_string(height) + ", antialiasing " +
                (antialiasing ? "on " : "off") + ", lighting " + lighting;
     }
+    void writeConfiguration() const { BenchProgram::writeConfiguration(width, height, antialiasing, lighting); }
 };
 
-void writeConfiguration(const Setting& setting) {
-    std::ofstream("configuration.txt", std::ios::trunc)
-        << "window_width=" << setting.width << "\nwindow_height=" << setting.height
-        << "\nmaximized=false\nantialiasing=" << (setting.antialiasing ? "true" : "false")
-        << "\nlighting=" << setting.lighting << "\n";
-}
-
-class Program : public GameProgram {
-public:
-    Program() : GameProgram(BuiltInResources::data(), BuiltInResources::size()) {}
-
-    bool open() {
-        const char* argv[] = {"kestrune", "--configuration", "configuration.txt"};
-        std::ostringstream out, err;
-        int code = 0;
-        if (!processCommandLine(3, argv, out, err, code))
-            return false;
-        openLog();
-        start();
-        pass();
-        return true;
-    }
-    // Passes until the table holds the game's parts and a frame shows them.
-    bool waitForTable(std::uint32_t minimumParts) {
-        const auto start = Clock::now();
-        while (millisecondsSince(start) < 600000.0) {
-            pass();
-            if (workspace().puzzle() != nullptr && workspace().table().tray(0).partCount() >= minimumParts) {
-                pass();
-                glFinish();
-                return true;
-            }
+// The window pixel at the middle of the part of the current tray whose
+// middle lies nearest the middle of the window.
+bool pointOverPart(BenchProgram& program, std::uint32_t width, std::uint32_t height, int& px, int& py) {
+    const Table& table = program.workspace().table();
+    const Tray& tray = table.tray(program.view().currentTray());
+    const TrayPose pose = tray.pose();
+    const float scale = std::exp2(pose.level());
+    bool found = false;
+    float best = 0.0f;
+    for (Tray::PartIterator it = tray.parts(); it.valid(); it.next()) {
+        const Tray::Pose part = tray.partPose(it.current());
+        const TAVO::Hyperrectangle<2, float> bounds = table.part(it.current()).bounds();
+        // The part's middle in pixels from the window's middle.
+        const float x = (part.position()[0] + bounds.extent()[0] / 2 + pose.position()[0]) * scale;
+        const float y = (part.position()[1] + bounds.extent()[1] / 2 + pose.position()[1]) * scale;
+        if (!found || x * x + y * y < best) {
+            found = true;
+            best = x * x + y * y;
+            px = int(std::lround(float(width) / 2 + x - 0.5f));
+            py = int(height) - 1 - int(std::lround(float(height) / 2 + y - 0.5f));
         }
-        return false;
     }
-    // The window pixel at the middle of the part of the current tray whose
-    // middle lies nearest the middle of the window.
-    bool pointOverPart(std::uint32_t width, std::uint32_t height, int& px, int& py) {
-        const Table& table = workspace().table();
-        const Tray& tray = table.tray(view().currentTray());
-        const TrayPose pose = tray.pose();
-        const float scale = std::exp2(pose.level());
-        bool found = false;
-        float best = 0.0f;
-        for (Tray::PartIterator it = tray.parts(); it.valid(); it.next()) {
-            const Tray::Pose part = tray.partPose(it.current());
-            const TAVO::Hyperrectangle<2, float> bounds = table.part(it.current()).bounds();
-            // The part's middle in pixels from the window's middle.
-            const float x = (part.position()[0] + bounds.extent()[0] / 2 + pose.position()[0]) * scale;
-            const float y = (part.position()[1] + bounds.extent()[1] / 2 + pose.position()[1]) * scale;
-            if (!found || x * x + y * y < best) {
-                found = true;
-                best = x * x + y * y;
-                px = int(std::lround(float(width) / 2 + x - 0.5f));
-                py = int(height) - 1 - int(std::lround(float(height) / 2 + y - 0.5f));
-            }
-        }
-        return found;
-    }
-    void finish() {
-        stop();
-        release();
-    }
-};
-
-SDL_MouseButtonEvent button(std::uint32_t type, int x, int y) {
-    SDL_MouseButtonEvent event{};
-    event.type = type;
-    event.button = SDL_BUTTON_LEFT;
-    event.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.x = x;
-    event.y = y;
-    return event;
-}
-
-SDL_MouseMotionEvent motion(int x, int y, int dx, int dy) {
-    SDL_MouseMotionEvent event{};
-    event.type = SDL_MOUSEMOTION;
-    event.state = SDL_BUTTON_LMASK;
-    event.x = x;
-    event.y = y;
-    event.xrel = dx;
-    event.yrel = dy;
-    return event;
-}
-
-double median(std::vector<double> values) {
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+    return found;
 }
 
 struct Round {
@@ -196,23 +93,22 @@ struct Round {
 // One round of a setting: the game resumed in a fresh program, a part
 // carried for the given number of frames; the median draw and swap times.
 bool measure(const Setting& setting, const std::string& game, std::uint32_t frames, Round& round) {
-    writeConfiguration(setting);
-    Program program;
+    setting.writeConfiguration();
+    BenchProgram program;
     if (!program.open())
         return false;
-    program.workspace().shelf().setCurrentGame(game);
-    program.workspace().shelf().loadGame();
+    program.resume(game);
     if (!program.waitForTable(1)) {
         std::fprintf(stderr, "the saved game did not load\n");
         return false;
     }
     int x = 0, y = 0;
-    if (!program.pointOverPart(setting.width, setting.height, x, y)) {
+    if (!pointOverPart(program, setting.width, setting.height, x, y)) {
         std::fprintf(stderr, "no part near the middle of the window\n");
         return false;
     }
     View& view = program.view();
-    view.mouseButtonDown(button(SDL_MOUSEBUTTONDOWN, x, y));
+    view.mouseButtonDown(BenchProgram::leftButton(SDL_MOUSEBUTTONDOWN, x, y));
     if (!view.partDragActive()) {
         std::fprintf(stderr, "no part was taken up at (%d, %d)\n", x, y);
         return false;
@@ -225,7 +121,7 @@ bool measure(const Setting& setting, const std::string& game, std::uint32_t fram
         const double angle = i * 0.05;
         const int nx = x + int(std::lround(120.0 * std::sin(angle)));
         const int ny = y + int(std::lround(120.0 * (1.0 - std::cos(angle))));
-        view.mouseMotion(motion(nx, ny, nx - lastX, ny - lastY));
+        view.mouseMotion(BenchProgram::leftDrag(nx, ny, nx - lastX, ny - lastY));
         lastX = nx, lastY = ny;
         const auto start = Clock::now();
         view.draw();
@@ -233,16 +129,16 @@ bool measure(const Setting& setting, const std::string& game, std::uint32_t fram
         const auto drawn = Clock::now();
         program.application().swap();
         const double draw = std::chrono::duration<double, std::milli>(drawn - start).count();
-        const double swap = millisecondsSince(drawn);
+        const double swap = BenchProgram::millisecondsSince(drawn);
         if (i >= warmUp) {
             draws.push_back(draw);
             swaps.push_back(swap);
         }
     }
-    view.mouseButtonUp(button(SDL_MOUSEBUTTONUP, lastX, lastY));
+    view.mouseButtonUp(BenchProgram::leftButton(SDL_MOUSEBUTTONUP, lastX, lastY));
     program.finish();
-    round.draw = median(draws);
-    round.swap = median(swaps);
+    round.draw = BenchProgram::median(draws);
+    round.swap = BenchProgram::median(swaps);
     return true;
 }
 
@@ -257,12 +153,10 @@ int main(int argc, char** argv) {
     if (lightings.empty())
         lightings.push_back("attribute");
 
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                         ("kestrune-bench-frame-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    writePicture();
+    const std::filesystem::path folder =
+        BenchProgram::enterFolder("kestrune-bench-frame-" + std::to_string(::getpid()));
+    // A 4000 x 3000 picture with detail everywhere.
+    BenchProgram::writeRingsPicture(picturePath, 4000, 3000, true);
 
     std::vector<Setting> settings;
     for (const std::string& lighting : lightings)
@@ -273,29 +167,19 @@ int main(int argc, char** argv) {
     std::string game;
     std::uint32_t pieces = 0;
     {
-        writeConfiguration(settings.front());
-        Program program;
+        settings.front().writeConfiguration();
+        BenchProgram program;
         if (!program.open())
             return 1;
-        Picture picture;
-        if (!program.workspace().loader().loadPicture(picturePath, picture))
+        pieces = program.setUpGame(picturePath, requestedPieces);
+        if (pieces == 0 || !program.startNewGame(pieces))
             return 1;
-        Setup& setup = program.workspace().menuSetup();
-        setup.setPicture(picturePath, picture);
-        setup.setRequestedPieceCount(requestedPieces);
-        pieces = setup.pieceCount();
-        program.workspace().newGame();
-        if (!program.waitForTable(pieces)) {
-            std::fprintf(stderr, "the new game did not arrive\n");
-            return 1;
-        }
         game = program.workspace().shelf().currentGame();
         program.finish();
     }
     std::printf("a game of %u pieces from a 4000 x 3000 picture; %d rounds of %u frames; renderer from the "
                 "environment (LIBGL_ALWAYS_SOFTWARE=%s)\n",
-                pieces, rounds, frames,
-                std::getenv("LIBGL_ALWAYS_SOFTWARE") != nullptr ? std::getenv("LIBGL_ALWAYS_SOFTWARE") : "");
+                pieces, rounds, frames, BenchProgram::softwareRendering());
 
     std::vector<std::vector<Round>> results(settings.size());
     for (int r = 0; r < rounds; ++r)
@@ -315,10 +199,10 @@ int main(int argc, char** argv) {
         }
         std::printf("carrying, %s: draw %.2f ms, swap %.2f ms, %.1f updates per second (medians of %d; draw "
                     "%.2f to %.2f)\n",
-                    settings[s].name().c_str(), median(draws), median(swaps), median(updates), rounds,
+                    settings[s].name().c_str(), BenchProgram::median(draws), BenchProgram::median(swaps),
+                    BenchProgram::median(updates), rounds,
                     *std::min_element(draws.begin(), draws.end()), *std::max_element(draws.begin(), draws.end()));
     }
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(folder);
+    BenchProgram::leaveFolder(folder);
     return 0;
 }

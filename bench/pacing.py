@@ -224,6 +224,7 @@ def measure(saved):
     for found in results:
         values = {name: statistics.median(runs) for name, runs in found.items()}
         values['reads'] = min(found['reads'])
+        values['ranges'] = {name: (min(runs), max(runs)) for name, runs in found.items()}
         medians.append(values)
     return medians
 
@@ -240,6 +241,10 @@ ROWS = [
     ('launch', 'launch -> the list painted: s', '%.3f', '<= 0.3'),
     ('resume', 'resume click -> 999 pieces shown: s', '%.3f', '<= 0.3'),
 ]
+
+# The rows whose spread over the runs is printed too: the times waited,
+# which vary most with the load of a shared machine.
+RANGES = ('launch', 'resume')
 
 
 def main():
@@ -259,6 +264,10 @@ def main():
     print('%-58s %9s %9s  %s' % ('', 'before', 'after', 'goal'))
     for key, label, form, goal in ROWS:
         print('%-58s %9s %9s  %s' % (label, form % medians[0][key], form % medians[1][key], goal))
+        if key in RANGES:
+            spread = ('before %s to %s, after %s to %s' % (form, form, form, form)) % (
+                medians[0]['ranges'][key] + medians[1]['ranges'][key])
+            print('%-58s %s' % ('  the same, the fastest run to the slowest', spread))
     print("cores: the game's CPU time (all its threads) over the wall time; the X server's share is not in it")
     print("and is shown apart (0 when the display is not the script's own)")
     print('screen updates are counted on reads of the window, at least %.0f and %.0f reads a second' %

@@ -20,25 +20,21 @@
 //
 //   bench_resume PICTURE [requested pieces] [runs] [window width] [window height]
 
-#include <GL/glew.h>
-#include <SDL.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/BenchProgram.h"
 #include "foundation/packages/ArchiveFile.h"
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/streams/WriteStream.h"
 #include "foundation/threads/Log.h"
-#include "game/GameProgram.h"
 #include "game/View.h"
 #include "imaging/Picture.h"
 #include "imaging/PictureLoader.h"
@@ -49,66 +45,27 @@
 #include "model/Setup.h"
 #include "model/Shelf.h"
 #include "model/Table.h"
-#include "model/Tray.h"
 #include "model/Workspace.h"
-#include "resources/BuiltInResources.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = BenchProgram::Clock;
 
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+// Passes until every listed game's thumbnail is ready, as a player sees the
+// list before choosing.
+bool waitForThumbnails(BenchProgram& program) {
+    const auto start = Clock::now();
+    while (BenchProgram::millisecondsSince(start) < 60000.0) {
+        program.frame();
+        const Shelf& shelf = program.workspace().shelf();
+        bool ready = true;
+        for (const std::string& id : shelf.games())
+            ready = ready && (shelf.description(id).thumbnailReady || shelf.description(id).broken);
+        if (ready)
+            return true;
+    }
+    return false;
 }
-
-std::uint32_t windowWidth = 1280, windowHeight = 1024;
-
-void writeConfiguration() {
-    std::ofstream("configuration.txt", std::ios::trunc)
-        << "window_width=" << windowWidth << "\nwindow_height=" << windowHeight
-        << "\nmaximized=false\nantialiasing=true\nlighting=attribute\n";
-}
-
-class Program : public GameProgram {
-public:
-    Program() : GameProgram(BuiltInResources::data(), BuiltInResources::size()) {}
-
-    // Up to the first frame; false when the program did not start.
-    bool open() {
-        const char* argv[] = {"kestrune", "--configuration", "configuration.txt"};
-        std::ostringstream out, err;
-        int code = 0;
-        if (!processCommandLine(3, argv, out, err, code))
-            return false;
-        openLog();
-        start();
-        frame();
-        return true;
-    }
-    void frame() {
-        pass();
-        glFinish();
-    }
-    // Passes until every listed game's thumbnail is ready, as a player sees
-    // the list before choosing.
-    bool waitForThumbnails() {
-        const auto start = Clock::now();
-        while (millisecondsSince(start) < 60000.0) {
-            frame();
-            bool ready = true;
-            for (const std::string& id : workspace().shelf().games())
-                ready = ready && (workspace().shelf().description(id).thumbnailReady ||
-                                  workspace().shelf().description(id).broken);
-            if (ready)
-                return true;
-        }
-        return false;
-    }
-    void finish() {
-        stop();
-        release();
-    }
-};
 
 // Hands every notification of the model to the view, timing the view's
 // work on a loaded game.
@@ -171,45 +128,33 @@ int main(int argc, char** argv) {
     const std::filesystem::path source = std::filesystem::absolute(argv[1]);
     const std::uint32_t requested = argc > 2 ? std::uint32_t(std::strtoul(argv[2], nullptr, 10)) : 1000;
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
+    std::uint32_t windowWidth = 1280, windowHeight = 1024;
     if (argc > 5) {
         windowWidth = std::uint32_t(std::strtoul(argv[4], nullptr, 10));
         windowHeight = std::uint32_t(std::strtoul(argv[5], nullptr, 10));
     }
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kestrune-bench-resume";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder / "gallery");
-    std::filesystem::current_path(folder);
+    const std::filesystem::path folder = BenchProgram::enterFolder("kestrune-bench-resume");
+    std::filesystem::create_directories("gallery");
     const std::string picturePath = "gallery/" + source.filename().string();
     std::filesystem::copy_file(source, picturePath);
-    writeConfiguration();
+    BenchProgram::writeConfiguration(windowWidth, windowHeight, true, "attribute");
     std::printf("window %u x %u, attribute lighting, antialiasing, LIBGL_ALWAYS_SOFTWARE=%s\n", windowWidth,
-                windowHeight, std::getenv("LIBGL_ALWAYS_SOFTWARE") != nullptr ? std::getenv("LIBGL_ALWAYS_SOFTWARE") : "");
+                windowHeight, BenchProgram::softwareRendering());
 
     // The saved game.
     std::string game;
     std::uint32_t pieces = 0;
     {
-        Program program;
+        BenchProgram program;
         if (!program.open())
             return 1;
-        Picture picture;
-        if (!program.workspace().loader().loadPicture(picturePath, picture)) {
-            std::fprintf(stderr, "%s cannot be read\n", picturePath.c_str());
+        pieces = program.setUpGame(picturePath, requested);
+        if (pieces == 0)
             return 1;
-        }
-        std::printf("picture %u x %u\n", picture.metadataConst().width(), picture.metadataConst().height());
-        Setup& setup = program.workspace().menuSetup();
-        setup.setPicture(picturePath, picture);
-        setup.setRequestedPieceCount(requested);
-        pieces = setup.pieceCount();
-        program.workspace().newGame();
-        const auto start = Clock::now();
-        while (program.workspace().puzzle() == nullptr && millisecondsSince(start) < 600000.0)
-            program.frame();
-        if (program.workspace().puzzle() == nullptr) {
-            std::fprintf(stderr, "the new game did not arrive\n");
+        const TAVO::Migration::ImageMetadata picture = program.workspace().menuSetup().picture().metadataConst();
+        std::printf("picture %u x %u\n", picture.width(), picture.height());
+        if (!program.startNewGame(pieces))
             return 1;
-        }
         game = program.workspace().shelf().currentGame();
         program.finish();
     }
@@ -241,19 +186,19 @@ int main(int argc, char** argv) {
             auto start = Clock::now();
             if (!loader.loadPicture(setup.pictureName(), picture))
                 return 1;
-            decode.values.push_back(millisecondsSince(start));
+            decode.values.push_back(BenchProgram::millisecondsSince(start));
             setup.setPicture(setup.pictureName(), picture);
             start = Clock::now();
             std::unique_ptr<Puzzle> puzzle = setup.generate();
-            cut.values.push_back(millisecondsSince(start));
+            cut.values.push_back(BenchProgram::millisecondsSince(start));
             Table loaded;
             start = Clock::now();
             SavedGames::readTable(tableBytes, *puzzle, loaded, log);
-            table.values.push_back(millisecondsSince(start));
+            table.values.push_back(BenchProgram::millisecondsSince(start));
             PartMeshSet set;
             start = Clock::now();
             set.build(*puzzle, loaded, true);
-            meshes.values.push_back(millisecondsSince(start));
+            meshes.values.push_back(BenchProgram::millisecondsSince(start));
         }
         for (const Series* series : {&decode, &cut, &table, &meshes})
             series->print();
@@ -269,14 +214,14 @@ int main(int argc, char** argv) {
         second{"resume: the next frame of the table", {}};
     for (int run = 0; run < 2 * runs; ++run) {
         const int quiet = run % 2;
-        Program program;
+        BenchProgram program;
         const auto start = Clock::now();
         if (!program.open()) {
             std::fprintf(stderr, "the program did not start\n");
             return 1;
         }
-        launch.values.push_back(millisecondsSince(start));
-        if (!program.waitForThumbnails()) {
+        launch.values.push_back(BenchProgram::millisecondsSince(start));
+        if (!waitForThumbnails(program)) {
             std::fprintf(stderr, "the thumbnails did not arrive\n");
             return 1;
         }
@@ -287,10 +232,9 @@ int main(int argc, char** argv) {
         // fast as it can would take the processor from the load), or the
         // finished jobs are only looked for as often.
         const auto click = Clock::now();
-        program.workspace().shelf().setCurrentGame(game);
-        program.workspace().shelf().loadGame();
+        program.resume(game);
         auto next = click;
-        while (!timed.loaded && millisecondsSince(click) < 600000.0) {
+        while (!timed.loaded && BenchProgram::millisecondsSince(click) < 600000.0) {
             next += std::chrono::microseconds(16667);
             std::this_thread::sleep_until(next);
             if (quiet != 0) {
@@ -301,7 +245,7 @@ int main(int argc, char** argv) {
                 program.frame();
             }
         }
-        const double end = millisecondsSince(click);
+        const double end = BenchProgram::millisecondsSince(click);
         program.workspace().setEventHandler(&program.view());
         if (!timed.loaded || program.workspace().puzzle() == nullptr) {
             std::fprintf(stderr, "the saved game did not load\n");
@@ -314,12 +258,11 @@ int main(int argc, char** argv) {
         total[quiet].values.push_back(end);
         const auto again = Clock::now();
         program.frame();
-        second.values.push_back(millisecondsSince(again));
+        second.values.push_back(BenchProgram::millisecondsSince(again));
         program.finish();
     }
     for (const Series* series : {&launch, &waited[0], &waited[1], &installed, &shown, &second, &total[0], &total[1]})
         series->print();
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(folder);
+    BenchProgram::leaveFolder(folder);
     return 0;
 }

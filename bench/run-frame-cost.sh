@@ -6,6 +6,7 @@
 # a shared machine; the medians of all their rounds are printed side by side.
 #   bench/run-frame-cost.sh [BUILD_FOLDER] [EARLIER_BUILD_FOLDER] [rounds] [frames] [lighting ...]
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-out/release}
 earlier=${2:-}
 rounds=${3:-5}
@@ -13,23 +14,12 @@ frames=${4:-120}
 shift $(( $# < 4 ? $# : 4 ))
 lightings=("$@")
 [ ${#lightings[@]} -gt 0 ] || lightings=(attribute)
-export SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1
-if [ -n "${KESTRUNE_BENCH_DISPLAY:-}" ]; then
-  export DISPLAY=$KESTRUNE_BENCH_DISPLAY
-else
-  number_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'kill $xvfb 2>/dev/null || true; wait $xvfb 2>/dev/null || true; rm -f "$number_file"' EXIT
-  for _ in $(seq 300); do
-    grep -q '^[0-9][0-9]*$' "$number_file" && break
-    kill -0 $xvfb 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-  done
-  export DISPLAY=":$(cat "$number_file")"
-fi
+. "$here/display.sh"
+trap bench_display_stop EXIT
+bench_display
 if [ -z "$earlier" ]; then
-  exec "$build/bench/bench_frame_cost" "$rounds" "$frames" "${lightings[@]}"
+  "$build/bench/bench_frame_cost" "$rounds" "$frames" "${lightings[@]}"
+  exit
 fi
 results=$(mktemp)
 for round in $(seq "$rounds"); do

@@ -20,7 +20,8 @@
 #   - screen updates per second while xdotool carries a part round a circle,
 #     at 800 x 600 and 1280 x 1024, antialiasing off and on;
 #   - launch -> the first painted frame of the saved-games list;
-#   - the click on the saved game -> its pieces shown.
+#   - the click on the saved game -> its pieces shown
+#   (these two also with their fastest and slowest runs).
 # The screen is read with screen-watch (bench/screen-watch.c, built here):
 # an update is a read of the window's rectangle that differs from the read
 # before, so a count is at most the reads a second it manages (it prints
@@ -31,7 +32,11 @@
 # libx11-dev and libxext-dev, and the run-time XTest library (libxtst6).
 # An X display of one's own is used instead when KESTRUNE_BENCH_DISPLAY names
 # it (a 1280 x 1024 x 24 one; its server's CPU is then not reported apart
-# unless KESTRUNE_BENCH_XPID gives its process id).
+# unless KESTRUNE_BENCH_XPID gives its process id). On a machine shared with
+# other work, KESTRUNE_BENCH_REALTIME=1 runs the X server started here and
+# everything the measurements start (the games, xdotool, screen-watch) at a
+# real-time priority (chrt -f 10), so that the other work's load does not
+# decide what is measured.
 set -euo pipefail
 if [ $# -lt 2 ]; then
   sed -n '2,12p' "$0" >&2
@@ -43,30 +48,15 @@ after=$(realpath "$2")
 repeats=${3:-3}
 tools=$(realpath "${4:-$(dirname "$after")}")
 work=$(mktemp -d)
-xvfb=""
+. "$here/display.sh"
 cleanup() {
-  if [ -n "$xvfb" ]; then
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
-  fi
+  bench_display_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 cc -O2 -Wall -o "$work/screen-watch" "$here/screen-watch.c" -lX11 -lXext -ldl
 
-export SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1
-if [ -n "${KESTRUNE_BENCH_DISPLAY:-}" ]; then
-  export DISPLAY=$KESTRUNE_BENCH_DISPLAY
-  xpid=${KESTRUNE_BENCH_XPID:-0}
-else
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 300); do
-    grep -q '^[0-9][0-9]*$' "$work/display" && break
-    kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-  done
-  export DISPLAY=":$(cat "$work/display")"
-  xpid=$xvfb
-fi
-python3 "$here/pacing.py" "$work/screen-watch" "$xpid" "$tools" "$before" "$after" "$repeats"
+bench_realtime
+bench_display "${bench_prefix[@]}"
+xpid=${bench_xvfb:-${KESTRUNE_BENCH_XPID:-0}}
+"${bench_prefix[@]}" python3 "$here/pacing.py" "$work/screen-watch" "$xpid" "$tools" "$before" "$after" "$repeats"

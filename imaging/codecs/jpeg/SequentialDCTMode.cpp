@@ -30,6 +30,22 @@ void SequentialDCTMode::addComponent(unsigned int index, unsigned int id, const 
     component.plane.resize(componentPlaneSize(size, sampling, maxSampling), false);
 }
 
+template <class Use>
+void SequentialDCTMode::decodeMCU(const unsigned int indices[], std::uint32_t count, unsigned int column,
+                                  unsigned int row, Use&& use) {
+    reader_.checkRestart();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const unsigned int c = indices[i];
+        const unsigned int h = components_[c].sampling[0];
+        const unsigned int v = components_[c].sampling[1];
+        for (unsigned int y = 0; y < v; ++y)
+            for (unsigned int x = 0; x < h; ++x) {
+                decodeBlock(c);
+                use(c, column * h + x, row * v + y);
+            }
+    }
+}
+
 bool SequentialDCTMode::readScan(const ScanHeader& header) {
     const std::uint32_t frameCount = reader_.componentCount();
     const std::uint32_t count = std::uint32_t(header.components.size());
@@ -72,19 +88,9 @@ bool SequentialDCTMode::readScan(const ScanHeader& header) {
     } else {
         const Tuple<2, unsigned int>& mcus = reader_.mcuCount();
         for (unsigned int row = 0; row < mcus[1]; ++row)
-            for (unsigned int column = 0; column < mcus[0]; ++column) {
-                reader_.checkRestart();
-                for (std::uint32_t i = 0; i < count; ++i) {
-                    const unsigned int c = indices[i];
-                    const unsigned int h = components_[c].sampling[0];
-                    const unsigned int v = components_[c].sampling[1];
-                    for (unsigned int y = 0; y < v; ++y)
-                        for (unsigned int x = 0; x < h; ++x) {
-                            decodeBlock(c);
-                            placeBlock(c, column * h + x, row * v + y);
-                        }
-                }
-            }
+            for (unsigned int column = 0; column < mcus[0]; ++column)
+                decodeMCU(indices, count, column, row,
+                          [this](unsigned int c, unsigned int bx, unsigned int by) { placeBlock(c, bx, by); });
     }
     reader_.bits().finishScan();
     return true;
@@ -285,19 +291,10 @@ void SequentialDCTMode::readRowsPipelined(const unsigned int indices[], std::uin
         std::unique_ptr<std::vector<CodedBlock>> blocks = pipeline.take();
         blocks->resize(std::size_t(mcus[0]) * perMCU);
         std::size_t next = 0;
-        for (unsigned int column = 0; column < mcus[0]; ++column) {
-            reader_.checkRestart();
-            for (std::uint32_t i = 0; i < count; ++i) {
-                const unsigned int c = indices[i];
-                const unsigned int h = components_[c].sampling[0];
-                const unsigned int v = components_[c].sampling[1];
-                for (unsigned int y = 0; y < v; ++y)
-                    for (unsigned int x = 0; x < h; ++x) {
-                        decodeBlock(c);
-                        keepBlock(c, column * h + x, row * v + y, (*blocks)[next++]);
-                    }
-            }
-        }
+        for (unsigned int column = 0; column < mcus[0]; ++column)
+            decodeMCU(indices, count, column, row, [&](unsigned int c, unsigned int bx, unsigned int by) {
+                keepBlock(c, bx, by, (*blocks)[next++]);
+            });
         pipeline.hand(std::move(blocks));
     }
     pipeline.finish();

@@ -44,6 +44,12 @@ private:
     // Decodes one block of component c into coefficients_ (zig-zag order),
     // listing the positions it sets in positions_ and their count in terms_.
     void decodeBlock(unsigned int c);
+    // Decodes the blocks of the MCU at (column, row) of an interleaved scan
+    // in their coded order, after a restart marker where one is due, handing
+    // each to use(c, bx, by) while it is in coefficients_.
+    template <class Use>
+    void decodeMCU(const unsigned int indices[], std::uint32_t count, unsigned int column, unsigned int row,
+                   Use&& use);
     // Reconstructs coefficients_ as block (bx, by) of component c and clears
     // the positions set.
     void placeBlock(unsigned int c, unsigned int bx, unsigned int by);

@@ -2,7 +2,9 @@
 
 // What the drawing tests of the play view share: a memory log, the
 // configuration, a game of a flat picture laid out on its table with its
-// meshes, and pixel look-ups of the camera's view.
+// meshes, the fixture with the shader set and a camera, and pixel look-ups
+// of the camera's view.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -13,6 +15,7 @@
 #include "foundation/threads/Log.h"
 #include "foundation/streams/WriteStream.h"
 #include "game/Camera.h"
+#include "game/ShaderSet.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/Picture.h"
 #include "model/PartMeshSet.h"
@@ -91,6 +94,44 @@ struct Game {
         return TAVO::Point<2, float>(pose.position()[0] + bounds.extent()[0] / 2,
                                      pose.position()[1] + bounds.extent()[1] / 2);
     }
+};
+
+// The fixture of a drawing of the table or its parts: the game's shader set
+// and a camera over a viewport of the drawing's size.
+class DrawingTest : public KestruneGLTest::GLTest {
+protected:
+    DrawingTest(std::uint32_t width, std::uint32_t height, bool strictShaders)
+        : width_(width), height_(height), strictShaders_(strictShaders) {}
+
+    void SetUp() override {
+        GLTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        shaders = std::make_unique<ShaderSet>(KestruneGLTest::Resources::package(), strictShaders_);
+        camera.setViewport(TAVO::Tuple<2, unsigned int>(width_, height_));
+    }
+    void TearDown() override {
+        shaders.reset();
+        GLTest::TearDown();
+    }
+
+    // The pose that shows every part of tray 0 around its middle, with ten
+    // pixels or more to spare on every side of the viewport.
+    TrayPose wholeTray(const Table& table) const {
+        const TAVO::Hyperrectangle<2, float> bounds = table.tray(0).bounds();
+        const float scale = std::max(bounds.extent()[0] / (width_ - 20), bounds.extent()[1] / (height_ - 20));
+        return TrayPose(TAVO::Vector<2, float>(-(bounds.origin()[0] + bounds.extent()[0] / 2),
+                                               -(bounds.origin()[1] + bounds.extent()[1] / 2)),
+                        -std::log2(scale));
+    }
+
+    std::unique_ptr<ShaderSet> shaders;
+    Camera camera;
+
+private:
+    std::uint32_t width_;
+    std::uint32_t height_;
+    bool strictShaders_;
 };
 
 // The pixel (from the left, from the bottom) that shows the table point.

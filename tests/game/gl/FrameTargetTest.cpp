@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "game/FrameTarget.h"
-#include "sdlgl/Checks.h"
 #include "support/gl/GLTest.h"
 
 using KestruneGLTest::GLTest;
@@ -28,16 +27,6 @@ GLint binding(GLenum which) {
     GLint name = -1;
     glGetIntegerv(which, &name);
     return name;
-}
-
-// The window's pixels, bottom row first.
-std::vector<std::uint8_t> window() {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    std::vector<std::uint8_t> pixels(std::size_t(w) * h * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    TAVO::IK::SDLGL::checkGLError();
-    return pixels;
 }
 
 // The left half of the viewport in red, by scissored clearing.
@@ -67,7 +56,7 @@ TEST_F(GLTest, FramesStartClearedInTheWindowsViewport) {
     frame.begin();
     EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, GLint(w), GLint(h)}));
     frame.end();
-    const std::vector<std::uint8_t> pixels = window();
+    const std::vector<std::uint8_t> pixels = windowPixels(w, h);
     EXPECT_EQ(RenderTarget::pixel(pixels, w, w - 1, h - 1)[1], 0);
     EXPECT_FALSE(frame.texture().isCreated());
 }
@@ -87,7 +76,7 @@ TEST_F(GLTest, AntialiasedFramesAreBlittedDownIntoTheWindow) {
     EXPECT_EQ(binding(GL_READ_FRAMEBUFFER_BINDING), 0);
     EXPECT_EQ(binding(GL_DRAW_FRAMEBUFFER_BINDING), 0);
     EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, GLint(w), GLint(h)}));
-    const std::vector<std::uint8_t> pixels = window();
+    const std::vector<std::uint8_t> pixels = windowPixels(w, h);
     EXPECT_EQ(RenderTarget::pixel(pixels, w, 3, 3)[0], 255);
     EXPECT_EQ(RenderTarget::pixel(pixels, w, w - 3, 3)[0], 0);
     EXPECT_EQ(RenderTarget::pixel(pixels, w, w - 3, 3)[3], 255);

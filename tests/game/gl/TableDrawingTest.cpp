@@ -13,9 +13,7 @@
 #include "support/TempFolder.h"
 
 using namespace GameGLTest;
-using KestruneGLTest::GLTest;
 using KestruneGLTest::RenderTarget;
-using KestruneGLTest::Resources;
 using TAVO::Point;
 using TAVO::Tuple;
 
@@ -24,19 +22,9 @@ namespace {
 constexpr std::uint32_t width = 420;
 constexpr std::uint32_t height = 320;
 
-class TableDrawingTest : public GLTest {
+class TableDrawingTest : public DrawingTest {
 protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        shaders = std::make_unique<ShaderSet>(Resources::package(), true);
-        camera.setViewport(Tuple<2, unsigned int>(width, height));
-    }
-    void TearDown() override {
-        shaders.reset();
-        GLTest::TearDown();
-    }
+    TableDrawingTest() : DrawingTest(width, height, true) {}
 
     // The game drawn at level 0 around its middle, as the frame draws it.
     std::vector<std::uint8_t> draw(Game& game, Lighting lighting, std::optional<std::uint32_t> carried = std::nullopt,
@@ -61,17 +49,6 @@ protected:
         return {p[0], p[1], p[2]};
     }
 
-    // The pose that shows every part of tray 0.
-    static TrayPose wholeTray(const Table& table) {
-        const TAVO::Hyperrectangle<2, float> bounds = table.tray(0).bounds();
-        const float scale = std::max(bounds.extent()[0] / (width - 20), bounds.extent()[1] / (height - 20));
-        return TrayPose(TAVO::Vector<2, float>(-(bounds.origin()[0] + bounds.extent()[0] / 2),
-                                               -(bounds.origin()[1] + bounds.extent()[1] / 2)),
-                        -std::log2(scale));
-    }
-
-    std::unique_ptr<ShaderSet> shaders;
-    Camera camera;
     bool fixedPose = false;
     TAVO::Parameters parameters = configuration();
     MemoryLog log;

@@ -22,8 +22,6 @@
 #include "ui/Shape.h"
 
 using namespace GameGLTest;
-using KestruneGLTest::GLTest;
-using KestruneGLTest::Resources;
 using TAVO::Hyperrectangle;
 using TAVO::Point;
 using TAVO::Tuple;
@@ -49,36 +47,15 @@ Picture patternedPicture(std::uint8_t tint) {
     return picture;
 }
 
-// The pose that shows every part of tray 0.
-TrayPose wholeTray(const Table& table) {
-    const Hyperrectangle<2, float> bounds = table.tray(0).bounds();
-    const float scale = std::max(bounds.extent()[0] / (width - 20), bounds.extent()[1] / (height - 20));
-    return TrayPose(TAVO::Vector<2, float>(-(bounds.origin()[0] + bounds.extent()[0] / 2),
-                                           -(bounds.origin()[1] + bounds.extent()[1] / 2)),
-                    -std::log2(scale));
-}
-
-class TableLayerTest : public GLTest {
+class TableLayerTest : public DrawingTest {
 protected:
-    TAVO::IK::SDLGL::Application::Parameters windowParameters() const override {
-        TAVO::IK::SDLGL::Application::Parameters p = parameters();
-        p.width = width;
-        p.height = height;
-        p.resizable = false;
-        return p;
-    }
-    void SetUp() override {
-        GLTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        shaders = std::make_unique<ShaderSet>(Resources::package(), true);
-        camera.setViewport(Tuple<2, unsigned int>(width, height));
-    }
+    TableLayerTest() : DrawingTest(width, height, true) {}
+
+    TAVO::IK::SDLGL::Application::Parameters windowParameters() const override { return parameters(width, height); }
     void TearDown() override {
         overlay.reset();
         drawing.reset();
-        shaders.reset();
-        GLTest::TearDown();
+        DrawingTest::TearDown();
     }
 
     // A drawing of the game with the lighting, and the translucent shape
@@ -97,17 +74,6 @@ protected:
         overlay->setColor(TAVO::Color(0.9f, 0.5f, 0.2f), 0.6f);
     }
 
-    // The window's pixels, bottom row first.
-    static Pixels window() {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        glReadBuffer(GL_BACK);
-        Pixels pixels(std::size_t(width) * height * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        TAVO::IK::SDLGL::checkGLError();
-        return pixels;
-    }
-
     // One frame through the target: the table as drawTable draws it (or
     // as the plain drawing does), the menu's shape, the carried part. The
     // view leaves clearing the frame to drawTable: what the target held
@@ -123,7 +89,7 @@ protected:
         if (carried && table.parts().count(*carried) != 0)
             drawing->drawCarriedPart(table, *carried, carriedPose, pose);
         target.end();
-        return window();
+        return windowPixels(width, height);
     }
 
     // The table drawn the plain way: the background, then every part of the
@@ -265,10 +231,8 @@ protected:
         return false;
     }
 
-    std::unique_ptr<ShaderSet> shaders;
     std::unique_ptr<TableDrawing> drawing;
     std::unique_ptr<Shape> overlay;
-    Camera camera;
     TAVO::Parameters settings = configuration();
     MemoryLog log;
     TrayPose pose;

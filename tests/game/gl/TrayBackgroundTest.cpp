@@ -11,9 +11,7 @@
 #include "game/TrayPatterns.h"
 
 using namespace GameGLTest;
-using KestruneGLTest::GLTest;
 using KestruneGLTest::RenderTarget;
-using KestruneGLTest::Resources;
 using TAVO::Point;
 using TAVO::Tuple;
 using TAVO::Vector;
@@ -23,19 +21,9 @@ namespace {
 constexpr std::uint32_t width = 129;
 constexpr std::uint32_t height = 97;
 
-class TrayBackgroundTest : public GLTest {
+class TrayBackgroundTest : public DrawingTest {
 protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        shaders = std::make_unique<ShaderSet>(Resources::package(), false);
-        camera.setViewport(Tuple<2, unsigned int>(width, height));
-    }
-    void TearDown() override {
-        shaders.reset();
-        GLTest::TearDown();
-    }
+    TrayBackgroundTest() : DrawingTest(width, height, false) {}
 
     std::unique_ptr<TrayBackground> made(const TAVO::Parameters& parameters) {
         auto background = std::make_unique<TrayBackground>(camera, shaders->shapeShader(), parameters, log);
@@ -59,8 +47,6 @@ protected:
         return {p[0], p[1], p[2]};
     }
 
-    std::unique_ptr<ShaderSet> shaders;
-    Camera camera;
     MemoryLog log;
     const TrayPose origin{Vector<2, float>(0, 0), 0.0f};
 };

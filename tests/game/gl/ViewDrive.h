@@ -8,6 +8,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -96,13 +97,7 @@ protected:
     static constexpr std::uint32_t height = 480;
     using Page = GameMenu::Page;
 
-    TAVO::IK::SDLGL::Application::Parameters windowParameters() const override {
-        TAVO::IK::SDLGL::Application::Parameters p = parameters();
-        p.width = width;
-        p.height = height;
-        p.resizable = false;
-        return p;
-    }
+    TAVO::IK::SDLGL::Application::Parameters windowParameters() const override { return parameters(width, height); }
     void TearDown() override {
         close();
         GLTest::TearDown();
@@ -128,6 +123,11 @@ protected:
             configuration.set(key, value);
         folder = std::make_unique<KestruneTest::TempFolder>();
         std::filesystem::create_directories(folder->file("gallery"));
+        open();
+    }
+    // The workspace and the view over the folder, as a run of the game makes
+    // them; after close, a new run over the same saved games and gallery.
+    void open() {
         workspace = std::make_unique<Workspace>(log, logger, configuration);
         view = std::make_unique<View>(application(), log, *workspace, configuration, builtIn.archive);
         view->setupShaders(configuration);
@@ -339,15 +339,25 @@ protected:
     // The current game's table entry as the file holds it once every save ran.
     Bytes journal() {
         sync();
+        return entryBytes(SavedGames::tableEntry(workspace->shelf().currentGame()), SavedGames::maximumTableBytes);
+    }
+    // An entry of the saved-games file as it holds it now.
+    Bytes entryBytes(const std::string& entry, std::uint32_t maximumBytes) {
         TAVO::ArchiveFile file(savedGames(), true, false);
         EXPECT_TRUE(file.hasArchive()) << file.error();
         if (!file.hasArchive())
             return {};
         TAVO::IncrementalBuffer bytes;
-        const std::string entry = SavedGames::tableEntry(workspace->shelf().currentGame());
-        EXPECT_TRUE(SavedGames::readEntry(*file.archive(), entry, SavedGames::maximumTableBytes, bytes));
+        EXPECT_TRUE(SavedGames::readEntry(*file.archive(), entry, maximumBytes, bytes)) << entry;
         const TAVO::Buffer& constant = bytes;
         return Bytes(constant.data(), constant.data() + bytes.size());
+    }
+    // The bytes in a buffer, as the saved games' readers take them.
+    static TAVO::IncrementalBuffer bufferOf(const Bytes& bytes) {
+        TAVO::IncrementalBuffer buffer;
+        buffer.setSize(std::uint32_t(bytes.size()));
+        std::copy(bytes.begin(), bytes.end(), buffer.data());
+        return buffer;
     }
     // What the journal grew by since it held `before`.
     static Bytes grownBy(const Bytes& before, const Bytes& after) {
@@ -364,12 +374,8 @@ protected:
     }
     // The table the saved game replays to, as bytes; the live table's bytes.
     Bytes replayedTable() {
-        const Bytes entry = journal();
-        TAVO::IncrementalBuffer buffer;
-        buffer.setSize(std::uint32_t(entry.size()));
-        std::memcpy(buffer.data(), entry.data(), entry.size());
         Table replayed;
-        SavedGames::readTable(buffer, *workspace->puzzle(), replayed, log);
+        SavedGames::readTable(bufferOf(journal()), *workspace->puzzle(), replayed, log);
         return bytesOf(replayed);
     }
 

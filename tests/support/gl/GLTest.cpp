@@ -35,6 +35,24 @@ Application::Parameters GLTest::parameters() {
     return p;
 }
 
+Application::Parameters GLTest::parameters(std::uint32_t width, std::uint32_t height) {
+    Application::Parameters p = parameters();
+    p.width = width;
+    p.height = height;
+    p.resizable = false;
+    return p;
+}
+
+std::vector<std::uint8_t> GLTest::windowPixels(std::uint32_t width, std::uint32_t height) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, GLsizei(width), GLsizei(height), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    checkGLError();
+    return pixels;
+}
+
 void GLTest::SetUp() {
     // A fatal failure here keeps the test's body from running.
     ASSERT_TRUE(haveDisplay());

@@ -28,6 +28,10 @@ public:
 
     // The parameters SetUp uses; a test may make its own application with them.
     static TAVO::IK::SDLGL::Application::Parameters parameters();
+    // The same for a window of the size that cannot be resized.
+    static TAVO::IK::SDLGL::Application::Parameters parameters(std::uint32_t width, std::uint32_t height);
+    // The window's back buffer of the size, RGBA, bottom row first.
+    static std::vector<std::uint8_t> windowPixels(std::uint32_t width, std::uint32_t height);
     // Fails the test unless an X display is named.
     static bool haveDisplay();
     // The X server is shared with the other tests: a window of theirs that
