@@ -107,14 +107,6 @@ bool writeNew(const std::string& path, const std::string& text, std::string& rea
     return written;
 }
 
-// A message without the closing blank and full stop the library's
-// exceptions end with, to go inside a sentence.
-std::string inner(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.'))
-        text.pop_back();
-    return text;
-}
-
 // A line for the log and the notices: what happened, with the path and the
 // reason made printable.
 void tell(TAVO::Log& log, std::ostream* notices, const std::string& text) {
@@ -195,7 +187,7 @@ GameConfiguration::Outcome GameConfiguration::load(const std::string& path, TAVO
             if (writeNew(path, text, reason))
                 return Outcome::created;
         } catch (const TAVO::Exception& e) {
-            reason = inner(e.message());
+            reason = TAVO::Text::clause(e.message());
         }
         tell(log, notices,
              "Unable to write the configuration file " + shown + ": " + TAVO::Text::printable(reason) +

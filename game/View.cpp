@@ -415,7 +415,6 @@ void View::keyUp(const SDL_KeyboardEvent& event) {
         logPartOutline();
     } else if (key == SDLK_w && developer_) {
         wireframe_ = !wireframe_;
-        requestRedraw();
     }
 }
 

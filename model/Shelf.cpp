@@ -13,6 +13,7 @@
 #include "foundation/streams/BufferStream.h"
 #include "foundation/streams/StreamException.h"
 #include "foundation/streams/WriteStream.h"
+#include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 #include "foundation/threads/TaskThread.h"
 #include "model/Puzzle.h"
@@ -38,16 +39,6 @@ std::string folderOf(const std::string& path) {
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The reason the file layer gives when another process holds the file's lock.
-const std::string lockedReason = "the file is in use by another process";
-
-// A reason as a clause inside a sentence: without a closing full stop.
-std::string clause(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.'))
-        text.pop_back();
-    return text;
 }
 
 std::size_t countGames(const std::vector<std::string>& games, const std::vector<std::string>& trash) {
@@ -440,7 +431,7 @@ void Shelf::open(const std::string& path) {
     Repair repaired;
     if (!archive_->hasArchive()) {
         log("Unable to open puzzles archive: " + archive_->error());
-        unavailable_ = openFailure(archive_->error());
+        unavailable_ = openFailure(*archive_);
         archive_.reset();
     } else if (archive_->archive()->statistics().status == TAVO::Archive::FUTURE_LEADER) {
         // Written by a newer program: read what can be read, change nothing.
@@ -510,15 +501,11 @@ void Shelf::open(const std::string& path) {
         handler_->trashInserted(i);
 }
 
-std::string Shelf::openFailure(const std::string& error) const {
-    // The file layer ends its text with the system's reason in parentheses.
-    std::string reason = error;
-    const std::size_t open = error.rfind(" (");
-    if (!error.empty() && error.back() == ')' && open != std::string::npos)
-        reason = error.substr(open + 2, error.size() - open - 3);
-    if (reason == lockedReason)
+std::string Shelf::openFailure(const TAVO::ArchiveFile& file) const {
+    if (file.inUse())
         return "The file " + path_ + " is in use by another running Kestrune.";
-    return "The file " + path_ + " cannot be written (" + clause(reason) + ").";
+    const std::string& reason = file.openFailure().empty() ? file.error() : file.openFailure();
+    return "The file " + path_ + " cannot be written (" + TAVO::Text::clause(reason) + ").";
 }
 
 void Shelf::dropUnusable(TAVO::STLVectorSerializable<std::string>& list, std::set<std::string>& seen) {
@@ -597,7 +584,7 @@ Shelf::Repair Shelf::repair() {
     if (outcome.repaired)
         return outcome;
     const std::string copied = outcome.copy.empty() ? "" : " The damaged file was copied to " + outcome.copy + ".";
-    unavailable_ = "The file " + path_ + " is damaged and could not be repaired (" + clause(reason) + ")." + copied;
+    unavailable_ = "The file " + path_ + " is damaged and could not be repaired (" + TAVO::Text::clause(reason) + ")." + copied;
     if (!archive_->hasArchive()) {
         log("Saved games were damaged (" + outcome.status + ") and could not be repaired: " + reason + copied);
         archive_.reset();
@@ -645,11 +632,11 @@ void Shelf::recoverIndex(const std::string& reason, const std::string& copied) {
         // The unreadable list is not replaced without a copy of it.
         writable_ = false;
         unavailable_ = "The list of saved games in " + path_ +
-                       " could not be read and no copy of the file could be kept (" + clause(copyReason) + ").";
+                       " could not be read and no copy of the file could be kept (" + TAVO::Text::clause(copyReason) + ").";
     }
     log("The list of saved games could not be read (" + reason + "); " + gamesWere(games_.size()) +
         " found in the file" +
-        (kept ? ", which was copied to " + copy : "; no copy of it could be kept (" + clause(copyReason) +
+        (kept ? ", which was copied to " + copy : "; no copy of it could be kept (" + TAVO::Text::clause(copyReason) +
                                                       "), so games will not be saved") +
         ".");
 }

@@ -318,7 +318,7 @@ private:
     // reason, when none could be written.
     bool keepCopy(std::string& copy, std::string& reason) const;
     // The reason of a failed open, as a sentence for the player.
-    std::string openFailure(const std::string& error) const;
+    std::string openFailure(const TAVO::ArchiveFile& file) const;
     void dropUnusable(TAVO::STLVectorSerializable<std::string>& list, std::set<std::string>& seen);
     void notifyChanged(const std::string& id);
     void log(const std::string& text) const;

@@ -30,16 +30,19 @@ ArchiveFile::~ArchiveFile() {
 
 void ArchiveFile::open(bool create) {
     close();
+    openFailure_.clear();
     std::string reason;
     if (readOnly_) {
         if (!file_.open(path_, NativeFile::Mode::Read, reason)) {
             error_ << "Unable to read archive: " << path_ << " (" << reason << ")";
+            openFailure_ = reason;
             return;
         }
     } else {
         const auto mode = create ? NativeFile::Mode::ReadWriteEmpty : NativeFile::Mode::ReadWrite;
         if (!file_.open(path_, mode, reason)) {
             error_ << "Unable to write to archive: " << path_ << " (" << reason << ")";
+            openFailure_ = reason;
             return;
         }
     }

@@ -35,6 +35,10 @@ public:
     bool hasArchive() const { return archive_ != nullptr; }
     Archive* archive() { return archive_.get(); }
     std::string error() const { return error_.str(); }
+    // The system's reason the last open failed; empty when it succeeded.
+    const std::string& openFailure() const { return openFailure_; }
+    // The last open failed because another process holds the file.
+    bool inUse() const { return openFailure_ == NativeFile::inUseReason; }
     const std::string& path() const { return path_; }
 
 private:
@@ -48,6 +52,7 @@ private:
     std::unique_ptr<NativeFileWriteStream> output_;
     std::unique_ptr<Archive> archive_;
     std::ostringstream error_;
+    std::string openFailure_;
 };
 
 } // namespace TAVO

@@ -54,7 +54,7 @@ bool NativeFile::open(const std::string& path, Mode mode, std::string& error) {
     }
     if (mode != Mode::Read) {
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            error = errno == EWOULDBLOCK ? "the file is in use by another process" : std::strerror(errno);
+            error = errno == EWOULDBLOCK ? inUseReason : std::strerror(errno);
             ::close(fd);
             return false;
         }

@@ -16,6 +16,9 @@ public:
         ReadWriteEmpty, // created, or emptied when it exists
     };
 
+    // The reason a writable open gives when another process holds the lock.
+    static constexpr const char* inUseReason = "the file is in use by another process";
+
     NativeFile() = default;
     ~NativeFile();
     NativeFile(const NativeFile&) = delete;

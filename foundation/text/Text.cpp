@@ -158,4 +158,10 @@ std::string printable(const std::string& text) {
     return out;
 }
 
+std::string clause(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text;
+}
+
 } // namespace TAVO::Text

@@ -42,4 +42,9 @@ std::string hexText(std::uint32_t value);
 // as they are.
 std::string printable(const std::string& text);
 
+// A message made to stand inside a sentence: without the closing blanks and
+// full stops that exception messages end with ("Disk full. " gives
+// "Disk full").
+std::string clause(std::string text);
+
 } // namespace TAVO::Text
