@@ -122,6 +122,7 @@ case "${1:-}" in
       exit 1
     fi
     cd play
+    echo "Starting Kestrune in $(pwd) (its saved games, log and configuration are kept there)."
     status=0
     ../out/release/bin/kestrune --configuration configuration.txt || status=$?
     if [ "$status" -ne 0 ]; then
