@@ -76,7 +76,7 @@ int GameProgram::run(int argc, const char* const* argv, std::ostream& out, std::
         // Where a player starting from a terminal looks, besides the log.
         const std::string& unsaved = workspace_->shelf().savesUnavailable();
         if (!unsaved.empty())
-            err << Shelf::unavailableMessage << " " << unsaved << std::endl;
+            err << Shelf::unavailableMessage << " " << TAVO::Text::printable(unsaved) << std::endl;
         while (running()) {
             pass();
             if (running())

@@ -2,6 +2,7 @@
 
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/exceptions/NotFoundException.h"
+#include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 #include "model/SavedGames.h"
 #include "model/ShelfSupport.h"
@@ -26,7 +27,9 @@ TAVO::Archive* Shelf::archive() const {
     return archive_ && archive_->hasArchive() ? archive_->archive() : nullptr;
 }
 
-void Shelf::log(const std::string& text) const { TAVO::Log::line(log_->entry()) << text; }
+// Lines quote bytes from the file (game ids, picture names, reasons): each
+// stays one printable line.
+void Shelf::log(const std::string& text) const { TAVO::Log::line(log_->entry()) << TAVO::Text::printable(text); }
 
 void Shelf::update(float dt) {
     if (pendingAction_.size() == 0)

@@ -53,8 +53,10 @@ class Workspace;
 //
 // A damaged file is never changed before a copy of it is kept beside it, under
 // the first free name of "<file>.damaged", "<file>.damaged.1", ...; a copy is
-// never overwritten. When no copy can be kept the games are read and nothing
-// is saved.
+// never overwritten. A damage found again (a repair that failed, at every
+// later start) is not copied again: the copy that holds the same bytes
+// stands for it. When no copy can be kept the games are read and nothing is
+// saved.
 class Shelf {
 public:
     // Run-time state of a listed game; never stored.
@@ -243,7 +245,9 @@ public:
     // After open: why nothing will be saved in this run, one sentence naming
     // the file (another running Kestrune holds it, it cannot be written, it
     // is damaged beyond repair or from a newer version); empty when saves
-    // can happen. The shelf only logs it; the program tells the player.
+    // can happen. It may quote bytes from outside (a reason the system or
+    // the file gave): shown as TAVO::Text::printable makes it. The shelf only
+    // logs it; the program tells the player.
     const std::string& savesUnavailable() const { return unavailable_; }
 
     // Registers the game the workspace has just installed and saves its
@@ -314,8 +318,9 @@ private:
     };
     Repair repair();
     void recoverIndex(const std::string& reason, const std::string& copied);
-    // Copies the file to the first free name for a copy; false, with the
-    // reason, when none could be written.
+    // Names the kept copy that holds the file's bytes already, or copies the
+    // file to the first free name for a copy; false, with the reason, when
+    // neither is there.
     bool keepCopy(std::string& copy, std::string& reason) const;
     // The reason of a failed open, as a sentence for the player.
     std::string openFailure(const TAVO::ArchiveFile& file) const;

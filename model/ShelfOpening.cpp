@@ -8,8 +8,10 @@
 #include <cstring>
 #include <set>
 
+#include "foundation/platform/NativeDirectoryListing.h"
 #include "foundation/platform/NativeFile.h"
 #include "foundation/platform/NativeFileMove.h"
+#include "foundation/platform/NativeFileStatus.h"
 #include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 #include "model/SavedGames.h"
@@ -30,6 +32,76 @@ std::size_t countGames(const std::vector<std::string>& games, const std::vector<
             if (!id.empty())
                 ids.insert(id);
     return ids.size();
+}
+
+// The number a copy's name carries after the base name ("" gives 0, ".7"
+// gives 7), as the names of copies are made: no sign, no leading zero, below
+// the limit. -1 for any other name.
+long long copyNumber(const std::string& name, const std::string& base, std::uint32_t limit) {
+    if (name.compare(0, base.size(), base) != 0)
+        return -1;
+    const std::string rest = name.substr(base.size());
+    if (rest.empty())
+        return 0;
+    if (rest.size() < 2 || rest.size() > 11 || rest[0] != '.' || rest[1] == '0' ||
+        rest.find_first_not_of("0123456789", 1) != std::string::npos)
+        return -1;
+    const long long number = std::stoll(rest.substr(1));
+    return number < limit ? number : -1;
+}
+
+// Whether the two files hold the same bytes; false when either cannot be read.
+bool sameBytes(TAVO::NativeFile& file, std::uint64_t size, const std::string& other) {
+    try {
+        TAVO::NativeFile copy;
+        std::string ignored;
+        if (!copy.open(other, TAVO::NativeFile::Mode::Read, ignored) || copy.size() != size)
+            return false;
+        std::vector<char> ours(1 << 16), theirs(1 << 16);
+        for (std::uint64_t at = 0; at < size;) {
+            const std::uint64_t step = std::min<std::uint64_t>(size - at, ours.size());
+            if (!file.readAt(at, ours.data(), step) || !copy.readAt(at, theirs.data(), step) ||
+                !std::equal(ours.begin(), ours.begin() + std::ptrdiff_t(step), theirs.begin()))
+                return false;
+            at += step;
+        }
+        return true;
+    } catch (const TAVO::Exception&) {
+        return false;
+    }
+}
+
+// The copy already kept beside the file that holds exactly its bytes, the
+// lowest numbered when several do; empty when none does. Every copy is
+// compared, not only the newest: the player may have removed some, and a
+// later copy then took a free name below older ones.
+std::string keptCopyOf(const std::string& path, const std::string& base, std::uint32_t limit) {
+    std::vector<TAVO::NativeDirectoryListing::Entry> entries;
+    if (!TAVO::NativeDirectoryListing::list(folderOf(base), entries))
+        return "";
+    const std::string baseName = base.substr(base.rfind('/') + 1);
+    std::vector<long long> numbers;
+    for (const auto& entry : entries) {
+        const long long number = copyNumber(entry.name, baseName, limit);
+        if (number >= 0 && !entry.directory)
+            numbers.push_back(number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    try {
+        TAVO::NativeFile file;
+        std::string ignored;
+        if (numbers.empty() || !file.open(path, TAVO::NativeFile::Mode::Read, ignored))
+            return "";
+        const std::uint64_t size = file.size();
+        for (const long long number : numbers) {
+            const std::string name = number == 0 ? base : base + "." + std::to_string(number);
+            // A FIFO or a device under a copy's name is never opened.
+            if (TAVO::NativeFileStatus::isRegularFile(name) && sameBytes(file, size, name))
+                return name;
+        }
+    } catch (const TAVO::Exception&) {
+    }
+    return "";
 }
 
 // "1 game was", "3 games were".
@@ -140,6 +212,11 @@ void Shelf::dropUnusable(TAVO::STLVectorSerializable<std::string>& list, std::se
 
 bool Shelf::keepCopy(std::string& copy, std::string& reason) const {
     const std::string base = path_ + damagedSuffix;
+    // A damage that could not be repaired is found again at every start:
+    // the copy kept the first time stands for it.
+    copy = keptCopyOf(path_, base, maximumDamagedCopies);
+    if (!copy.empty())
+        return true;
     const std::string temporary = base + ".tmp";
     try {
         TAVO::NativeFile from, to;
@@ -203,14 +280,15 @@ Shelf::Repair Shelf::repair() {
     const std::string copied = outcome.copy.empty() ? "" : " The damaged file was copied to " + outcome.copy + ".";
     unavailable_ = "The file " + path_ + " is damaged and could not be repaired (" + TAVO::Text::clause(reason) + ")." + copied;
     if (!archive_->hasArchive()) {
-        log("Saved games were damaged (" + outcome.status + ") and could not be repaired: " + reason + copied);
+        log("Saved games were damaged (" + outcome.status +
+            ") and could not be repaired: " + TAVO::Text::clause(reason) + "." + copied);
         archive_.reset();
         return outcome;
     }
     // Readable but not writable: the games can be played, nothing is saved.
     writable_ = false;
     log("Saved games were damaged (" + outcome.status + ") and could not be repaired, games will not be saved: " +
-        reason + copied);
+        TAVO::Text::clause(reason) + "." + copied);
     return outcome;
 }
 
@@ -251,7 +329,7 @@ void Shelf::recoverIndex(const std::string& reason, const std::string& copied) {
         unavailable_ = "The list of saved games in " + path_ +
                        " could not be read and no copy of the file could be kept (" + TAVO::Text::clause(copyReason) + ").";
     }
-    log("The list of saved games could not be read (" + reason + "); " + gamesWere(games_.size()) +
+    log("The list of saved games could not be read (" + TAVO::Text::clause(reason) + "); " + gamesWere(games_.size()) +
         " found in the file" +
         (kept ? ", which was copied to " + copy : "; no copy of it could be kept (" + TAVO::Text::clause(copyReason) +
                                                       "), so games will not be saved") +

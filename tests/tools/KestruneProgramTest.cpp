@@ -462,3 +462,28 @@ TEST(KestruneRun, SavedGamesHeldByAnotherRunningGameAreNamedOnTheErrorStream) {
     EXPECT_NE(game.err().find(message + "\n"), std::string::npos) << game.err();
     expectStartAndShutdown(game.log());
 }
+
+TEST(KestruneRun, SavedGamesDamagedBeyondRepairAreNamedInOneLineAndCopiedOnce) {
+    if (!haveDisplay())
+        GTEST_SKIP() << "no X display";
+    TempFolder folder;
+    std::ofstream(folder.file("puzzles.dat"), std::ios::binary) << "not saved games";
+    // The repair's compacted file cannot be made.
+    std::filesystem::create_directory(folder.file("puzzles.dat.tmp"));
+    const std::string message = "Saves will not be available. The file puzzles.dat is damaged and could not be "
+                                "repaired (Unable to create temporary file for compactation: puzzles.dat.tmp). "
+                                "The damaged file was copied to puzzles.dat.damaged.";
+    for (int run = 0; run < 2; ++run) {
+        std::filesystem::remove(folder.file("stderr.txt"));
+        Game game(folder.path(), {});
+        // Told once start-up is over.
+        const auto end = Clock::now() + std::chrono::seconds(120);
+        while (game.err().find(message) == std::string::npos && Clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        game.signal(SIGTERM);
+        EXPECT_EQ(game.wait(120.0), 0) << game.log();
+        EXPECT_EQ(game.err(), message + "\n") << run;
+    }
+    EXPECT_EQ(readFile(folder.file("puzzles.dat.damaged")), "not saved games");
+    EXPECT_FALSE(std::filesystem::exists(folder.file("puzzles.dat.damaged.1")));
+}

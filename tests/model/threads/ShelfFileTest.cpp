@@ -11,6 +11,7 @@
 #include "FailingLocks.h"
 #include "foundation/platform/NativeFile.h"
 #include "foundation/serialization/Serializer.h"
+#include "foundation/text/Text.h"
 
 using namespace GamesTest;
 
@@ -320,6 +321,59 @@ TEST_F(SavedGamesFile, ADamagedFileIsCopiedToTheFirstFreeNameAndNoCopyIsReplaced
     EXPECT_FALSE(std::filesystem::exists(copy + ".tmp"));
 }
 
+TEST_F(SavedGamesFile, ADamageThatCannotBeRepairedIsCopiedOnceAndEachOtherDamageOnce) {
+    newGame(4);
+    workspace.reset();
+    appendBytes(savedGames(), tornTail);
+    // The compaction's file cannot be made: the file stays as it is.
+    std::filesystem::create_directory(savedGames() + ".tmp");
+    const Bytes damaged = fileBytes(savedGames());
+    const std::string copy = savedGames() + ".damaged";
+    for (int run = 0; run < 3; ++run) {
+        start();
+        EXPECT_EQ(shelf().games(), std::vector<std::string>{"0"}) << run;
+    }
+    EXPECT_EQ(linesWith("The damaged file was copied to " + copy + ".").size(), 3u);
+    EXPECT_EQ(fileBytes(copy), damaged);
+    EXPECT_FALSE(std::filesystem::exists(copy + ".1"));
+    // Another damage, of the same length and differing in its last byte only,
+    // is copied once too; the first copy stays.
+    workspace.reset();
+    Bytes other = damaged;
+    other.back() ^= 1;
+    std::filesystem::remove(savedGames());
+    appendBytes(savedGames(), other);
+    start();
+    start();
+    EXPECT_EQ(fileBytes(copy), damaged);
+    EXPECT_EQ(fileBytes(copy + ".1"), other);
+    EXPECT_FALSE(std::filesystem::exists(copy + ".2"));
+    EXPECT_EQ(linesWith("copied to " + copy + ".1.").size(), 2u);
+    // Each copy is compared, not only the newest; what is no regular file is
+    // never opened (a FIFO would wait for a writer).
+    workspace.reset();
+    std::filesystem::rename(copy + ".1", copy + ".2");
+    ASSERT_EQ(mkfifo((copy + ".1").c_str(), 0600), 0);
+    appendBytes(copy + ".4", {'4'});
+    start();
+    EXPECT_FALSE(std::filesystem::exists(copy + ".3"));
+    EXPECT_EQ(linesWith("copied to " + copy + ".2.").size(), 1u);
+    EXPECT_EQ(fileBytes(savedGames()), other);
+}
+
+TEST_F(SavedGamesFile, AnUnreadableIndexIsNotCopiedAgainWhenACopyHoldsIt) {
+    newGame(4);
+    newGame(4);
+    write({{"index", {0, 0, 0, 0, 5, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, '1'}}});
+    // An earlier run copied the file and ended before the rebuilt list was written.
+    const std::string copy = savedGames() + ".damaged";
+    appendBytes(copy, fileBytes(savedGames()));
+    start();
+    EXPECT_EQ(shelf().games(), (std::vector<std::string>{"1", "0"}));
+    EXPECT_EQ(linesWith("which was copied to " + copy + ".").size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(copy + ".1"));
+}
+
 TEST_F(SavedGamesFile, AnUnreadableIndexIsLeftAsItIsWhenNoCopyCanBeKept) {
     newGame();
     newGame();
@@ -474,6 +528,55 @@ TEST_F(SavedGamesFile, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason) {
         GTEST_SKIP() << "chmod does not stop this user's writes";
     const std::string reason = "The file " + savedGames() + " cannot be written (Permission denied).";
     EXPECT_EQ(answer, reason + "\nSaves will not be available. " + reason + "\n");
+}
+
+TEST_F(SavedGamesFile, LinesThatQuoteTheFileOrItsNamesStayOnePrintableLine) {
+    newGame(4);
+    const Bytes table = entry("puzzle/0/table");
+    // A game whose id, part of its entries' names, holds an escape sequence,
+    // a bell and a line feed; its table is cut short.
+    const std::string id = "\x1b[2J\a\n9";
+    write({{"index", index(10, {"0", id}, {})},
+           {SavedGames::setupEntry(id), entry("puzzle/0/setup")},
+           {SavedGames::tableEntry(id), Bytes(table.begin(), table.begin() + 3)}});
+    // The file, damaged beyond repair, in a folder named with the same bytes.
+    const std::string odd = folder.file("saves\x1b]0;x\a\n");
+    ASSERT_TRUE(std::filesystem::create_directory(odd));
+    Bytes damaged = fileBytes(savedGames());
+    damaged.insert(damaged.end(), tornTail.begin(), tornTail.end());
+    appendBytes(odd + "/puzzles.dat", damaged);
+    std::filesystem::create_directory(odd + "/puzzles.dat.tmp");
+    workspace.reset();
+    workspace = std::make_unique<Workspace>(log, logger, settings);
+    shelf().open(odd + "/puzzles.dat");
+    ASSERT_EQ(shelf().games(), (std::vector<std::string>{"0", id}));
+    resume(id);
+    ASSERT_TRUE(shelf().description(id).broken);
+    const std::string shown = folder.path() + "/saves\\x1b]0;x\\x07\\n/puzzles.dat";
+    const std::string reason = "The file " + shown + " is damaged and could not be repaired (Unable to create "
+                               "temporary file for compactation: " + shown + ".tmp). The damaged file was copied to " +
+                               shown + ".damaged.";
+    EXPECT_EQ(TAVO::Text::printable(shelf().savesUnavailable()), reason);
+    EXPECT_EQ(linesWith("could not be repaired, games will not be saved: Unable to create temporary file for "
+                        "compactation: " + shown + ".tmp. The damaged file was copied to " + shown + ".damaged.")
+                  .size(),
+              1u);
+    EXPECT_EQ(linesWith("Unable to load game \\x1b[2J\\x07\\n9.").size(), 1u);
+    // A file that cannot be opened at all.
+    workspace.reset();
+    workspace = std::make_unique<Workspace>(log, logger, settings);
+    shelf().open(odd + "/missing/puzzles.dat");
+    EXPECT_EQ(linesWith("Saves will not be available. The file " + folder.path() +
+                        "/saves\\x1b]0;x\\x07\\n/missing/puzzles.dat cannot be written (No such file or directory).")
+                  .size(),
+              1u);
+    // The exception logger's entries end with their line feed.
+    for (std::string line : log.lines()) {
+        if (!line.empty() && line.back() == '\n')
+            line.pop_back();
+        EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](char c) { return std::uint8_t(c) < 0x20 || c == 0x7F; }))
+            << line;
+    }
 }
 
 // ---- compaction ----
