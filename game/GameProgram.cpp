@@ -7,6 +7,7 @@
 
 #include "foundation/exceptions/CppException.h"
 #include "foundation/exceptions/ExceptionLogger.h"
+#include "foundation/files/Path.h"
 #include "foundation/streams/StreamException.h"
 #include "foundation/text/Text.h"
 #include "foundation/threads/Duration.h"
@@ -126,7 +127,14 @@ void GameProgram::openLog() {
     try {
         log->open(logFileName);
     } catch (const TAVO::StreamException& e) {
-        throw StartupException(TAVO::SourceLocation(), logFileName, 0, e);
+        // Named in full: the game may have been started from anywhere.
+        std::string where = logFileName;
+        try {
+            where = TAVO::Path::absolute(TAVO::Path(where)).text();
+        } catch (const TAVO::Exception&) {
+            // The working folder is gone: the name alone.
+        }
+        throw StartupException(TAVO::SourceLocation(), where, 0, e);
     }
     log_ = std::move(log);
     logger_ = std::make_unique<TAVO::ExceptionLogger>(*log_);

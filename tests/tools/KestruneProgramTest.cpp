@@ -14,13 +14,16 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "foundation/packages/ArchiveFile.h"
 #include "support/TempFolder.h"
+#include "support/UnprivilegedChild.h"
 
 using KestruneTest::TempFolder;
+using KestruneTest::UnprivilegedChild;
 
 namespace {
 
@@ -43,6 +46,12 @@ std::vector<std::string> lines(const std::string& text) {
         start = end + 1;
     }
     return out;
+}
+
+// The path as the game names it: absolute, as the system sees the folders.
+std::string inFull(const std::string& path) {
+    const std::filesystem::path whole(path);
+    return (std::filesystem::canonical(whole.parent_path()) / whole.filename()).string();
 }
 
 // The text of a log line after its time stamp "YYYY-MM-DD HH:MM:SS.mmm : ".
@@ -188,37 +197,42 @@ TEST(KestruneCommandLine, AnUnknownOptionOrAMissingValueEndsWithOne) {
 
 TEST(KestruneStartUp, ALogThatCannotBeOpenedIsNamedWithTheSystemsReason) {
     // A folder where the log should be, and a log whose path goes through a
-    // regular file: refused also for a user who may write anywhere.
+    // regular file: refused also for a user who may write anywhere. The log
+    // is named in full, wherever the game was started from.
     TempFolder folder;
     std::filesystem::create_directory(folder.file("jigsaw_log.txt"));
     Game game(folder.path(), {});
     EXPECT_EQ(runToEnd(game), 1);
-    EXPECT_EQ(game.err(), "Kestrune could not start: jigsaw_log.txt: Unable to open the log for writing: Is a "
-                          "directory.\n");
+    EXPECT_EQ(game.err(), "Kestrune could not start: " + inFull(folder.file("jigsaw_log.txt")) +
+                              ": Unable to open the log for writing: Is a directory.\n");
     TempFolder linked;
     std::ofstream(linked.file("plain")) << "a file";
     std::filesystem::create_symlink("plain/jigsaw_log.txt", linked.file("jigsaw_log.txt"));
     Game through(linked.path(), {});
     EXPECT_EQ(runToEnd(through), 1);
-    EXPECT_EQ(through.err(), "Kestrune could not start: jigsaw_log.txt: Unable to open the log for writing: Not a "
-                             "directory.\n");
+    EXPECT_EQ(through.err(), "Kestrune could not start: " + inFull(linked.file("jigsaw_log.txt")) +
+                                 ": Unable to open the log for writing: Not a directory.\n");
     EXPECT_FALSE(std::filesystem::exists(linked.file("puzzles.dat")));
 }
 
 TEST(KestruneStartUp, APlayFolderWithoutWritePermissionIsToldOnTheErrorStream) {
-    TempFolder folder, outputs;
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    // A user allowed to write anywhere (root) writes all the same.
-    const bool refused = access(folder.path().c_str(), W_OK) != 0;
-    Game game(folder.path(), {}, outputs.path());
-    const int code = refused ? runToEnd(game) : -1;
-    const std::string err = refused ? game.err() : "";
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
-    if (!refused)
-        GTEST_SKIP() << "this user may write into a folder without write permission";
-    EXPECT_EQ(code, 1);
-    EXPECT_EQ(err, "Kestrune could not start: jigsaw_log.txt: Unable to open the log for writing: Permission "
-                   "denied.\n");
+    // The play folder's name holds a tab, which the message shows as "\t".
+    TempFolder base, outputs;
+    const std::string play = base.file("my\tgames");
+    std::filesystem::create_directory(play);
+    // Root writes into any folder: the game is started by a child that is not.
+    UnprivilegedChild::lend(base.path());
+    UnprivilegedChild::lend(outputs.path());
+    ASSERT_EQ(chmod(play.c_str(), 0500), 0);
+    const std::string seen = UnprivilegedChild::run([&] {
+        Game game(play, {}, outputs.path());
+        const int code = runToEnd(game);
+        return std::to_string(code) + " " + game.err();
+    });
+    chmod(play.c_str(), 0700);
+    EXPECT_EQ(seen, "1 Kestrune could not start: " + inFull(base.path()) +
+                        "/my\\tgames/jigsaw_log.txt: Unable to open the log for writing: Permission denied.\n");
+    EXPECT_TRUE(std::filesystem::is_empty(play));
 }
 
 TEST(KestruneStartUp, AMalformedConfigurationEndsWithALoggedErrorAndOneLineNamingIt) {

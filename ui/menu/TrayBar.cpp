@@ -203,18 +203,30 @@ void TrayBar::update(const FrameTime&) {
             continue;
         const std::uint32_t tile = found->second.tile;
         Shape::Texture& page = *pages_.at(atlas_.page(tile));
-        if (!page.isCreated()) {
-            const TAVO::Vector<2, unsigned int> pageSize = atlas_.pageSize();
-            page.uploadRaw(GL_RGB8, GLsizei(pageSize[0]), GLsizei(pageSize[1]), GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-            TAVO::IK::SDLGL::checkGLError();
-            page.setFilter(GL_LINEAR);
-        }
+        createPage(page);
         const TAVO::Hyperrectangle<2, unsigned int> region = atlas_.tileRegion(tile);
         const TAVO::Tuple<2, unsigned int> viewSize(thumbnailViewWidth,
                                                    region.extent()[1] * thumbnailViewWidth / region.extent()[0]);
         found->second.dirty = false;
         view_->renderTrayThumbnail(tray, page, region, viewSize);
     }
+}
+
+void TrayBar::draw() {
+    // A frame may come before the step that draws the pictures (a drop into
+    // a new tray in a pass without a step): every page needs its storage.
+    for (const std::shared_ptr<Shape::Texture>& page : pages_)
+        createPage(*page);
+    Panel::draw();
+}
+
+void TrayBar::createPage(Shape::Texture& page) const {
+    if (page.isCreated())
+        return;
+    const TAVO::Vector<2, unsigned int> pageSize = atlas_.pageSize();
+    page.uploadRaw(GL_RGB8, GLsizei(pageSize[0]), GLsizei(pageSize[1]), GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    TAVO::IK::SDLGL::checkGLError();
+    page.setFilter(GL_LINEAR);
 }

@@ -94,6 +94,9 @@ public:
     // Draws the out-of-date pictures of trays the table has, in ascending
     // tray id; the icons themselves are not updated.
     void update(const FrameTime& frame) override;
+    // Gives every page its storage first: pictures not drawn yet show
+    // whatever the page holds.
+    void draw() override;
 
 private:
     struct IconEntry {
@@ -104,6 +107,8 @@ private:
     };
 
     void makeIcon(std::uint32_t tray);
+    // Gives the page its storage of atlas_.pageSize() pixels unless it has one.
+    void createPage(Shape::Texture& page) const;
     void dropIcon(Component& icon);
     void arrangeIcons();
     // The icon under the position, held; empty for none.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "foundation/exceptions/SupportException.h"
@@ -11,9 +12,11 @@
 #include "foundation/files/NativeFileIterator.h"
 #include "foundation/files/RecursiveFileIterator.h"
 #include "support/TempFolder.h"
+#include "support/UnprivilegedChild.h"
 
 using namespace TAVO;
 using KestruneTest::TempFolder;
+using KestruneTest::UnprivilegedChild;
 
 namespace {
 
@@ -124,17 +127,44 @@ TEST(RecursiveFileIterator, NeverFollowsALinkIntoAFolder) {
 }
 
 TEST(RecursiveFileIterator, AnUnlistableFolderThrowsAndIsPassedOnTheNextAdvance) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "folder permissions do not bind the superuser";
     TempFolder folder;
-    touch(folder.file("r/a/f"));
-    touch(folder.file("r/z"));
-    ASSERT_EQ(chmod(folder.file("r/a").c_str(), 0), 0);
-    std::unique_ptr<RecursiveFileIterator> files;
-    EXPECT_THROW(files = std::make_unique<RecursiveFileIterator>(
-                     std::shared_ptr<FileIterator>(NativeFileIterator::create(folder.file("r")))),
-                 FileIterationException);
-    chmod(folder.file("r/a").c_str(), 0700);
+    touch(folder.file("r/a"));
+    touch(folder.file("r/b/f"));
+    touch(folder.file("r/c"));
+    touch(folder.file("s/a/f"));
+    touch(folder.file("s/z"));
+    // Folder permissions do not bind root: the walk is a child that is not.
+    UnprivilegedChild::lend(folder.path());
+    ASSERT_EQ(chmod(folder.file("r/b").c_str(), 0), 0);
+    ASSERT_EQ(chmod(folder.file("s/a").c_str(), 0), 0);
+    // Where the walk rests at each step, and the steps that threw.
+    const std::string steps = UnprivilegedChild::run([&] {
+        std::string seen;
+        auto name = [](RecursiveFileIterator& files) {
+            return files.hasCurrent() ? files.current().name() : std::string("(end)");
+        };
+        RecursiveFileIterator files(std::shared_ptr<FileIterator>(NativeFileIterator::create(folder.file("r"))));
+        seen += name(files);
+        for (int step = 0; step < 4 && files.hasCurrent(); ++step) {
+            try {
+                files.advance();
+            } catch (const FileIterationException& e) {
+                seen += " threw " + e.message();
+            }
+            seen += " " + name(files);
+        }
+        // A walk whose first entry cannot be listed throws from its start.
+        try {
+            RecursiveFileIterator blocked(std::shared_ptr<FileIterator>(NativeFileIterator::create(folder.file("s"))));
+            seen += "; started";
+        } catch (const FileIterationException&) {
+            seen += "; threw";
+        }
+        return seen;
+    });
+    chmod(folder.file("r/b").c_str(), 0700);
+    chmod(folder.file("s/a").c_str(), 0700);
+    EXPECT_EQ(steps, "a threw File iteration error (" + folder.file("r/b") + "/*.*).  b c (end); threw");
 }
 
 TEST(FSFileIterator, CreateTakesOnlyFileURIs) {

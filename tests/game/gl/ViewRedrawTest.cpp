@@ -231,7 +231,8 @@ TEST_F(ViewRedraw, TheBusyDotsAskWhileTheyAreShown) {
 }
 
 // A tray-bar picture drawn anew at a step asks for the frame that shows it;
-// each of the model's notifications asks at once.
+// each change the model tells of, made as play makes it, asks at once for a
+// frame, and that frame shows the change.
 TEST_F(ViewRedraw, ThumbnailsAndTheModelsNotificationsAsk) {
     build({{"developer_mode", "true"}});
     startGame();
@@ -263,18 +264,91 @@ TEST_F(ViewRedraw, ThumbnailsAndTheModelsNotificationsAsk) {
     EXPECT_FALSE(table().hasTray(1));
     EXPECT_TRUE(view->redrawRequested());
 
-    const std::vector<std::pair<std::string, std::function<void()>>> notifications = {
-        {"trayChanged", [&] { view->trayChanged(0); }},
-        {"trayAdded", [&] { view->trayAdded(0); }},
-        {"partsJoined", [&] { view->partsJoined({}, sent); }},
-        {"selectTray", [&] { view->selectTray(0); }},
-        // Its view animation runs on for 1.5 s.
-        {"puzzleCompleted", [&] { view->puzzleCompleted(); }},
-        {"puzzleFailed", [&] { view->puzzleFailed(); }},
-    };
-    for (const auto& [name, notify] : notifications) {
+    // The change is made, then the frame is drawn without a step between.
+    const auto shown = [&](const std::string& name, const std::function<void()>& change) {
         ASSERT_TRUE(quiet()) << name;
-        notify();
+        const Bytes before = frame();
+        change();
         EXPECT_TRUE(view->redrawRequested()) << name;
+        EXPECT_TRUE(frame(name) != before) << name << ": the frame shows nothing new";
+    };
+    const auto place = [&](std::uint32_t from, std::uint32_t to, std::uint32_t part, const TAVO::Vector<2, float>& by) {
+        const Tray::Pose at = table().tray(from).partPose(part);
+        table().movePart(from, to, part, Tray::Pose(at.position() + by, at.orientation())).action().apply(table());
+    };
+    // A part moved on the tray shown (trayChanged).
+    shown("moved", [&] { place(0, 0, uncoveredPart(), TAVO::Vector<2, float>(60.0f, 0.0f)); });
+    // A tray added: the tray bar holds it (trayAdded).
+    const std::size_t icons = view->menu().trayBar()->icons().size();
+    shown("tray added", [&] { table().addTray(table().freeTrayId()); });
+    EXPECT_EQ(view->menu().trayBar()->icons().size(), icons + 1);
+    pass();
+    // A click on the tray bar's picture of another tray shows that tray.
+    const std::uint32_t other = table().freeTrayId();
+    table().addTray(other);
+    place(0, other, uncoveredPart(), TAVO::Vector<2, float>(0.0f, 0.0f));
+    ASSERT_TRUE(quiet());
+    const std::pair<int, int> icon = pixelOf(*view->menu().trayBar()->icon(other));
+    shown("tray chosen", [&] {
+        moveTo(icon.first, icon.second);
+        press(icon);
+        release(icon);
+    });
+    EXPECT_EQ(view->currentTray(), other);
+    place(other, 0, table().tray(other).parts().current(), TAVO::Vector<2, float>(0.0f, 0.0f));
+    pass();
+    ASSERT_EQ(view->currentTray(), 0u);
+    ASSERT_EQ(table().trayOrder().size(), 1u);
+
+    // Two neighbours joined (partsJoined): the joined part is drawn.
+    const auto partOf = [&](std::uint32_t piece) {
+        for (const auto& [id, part] : table().parts())
+            for (std::uint32_t p : part.pieces())
+                if (p == piece)
+                    return id;
+        ADD_FAILURE() << "no part holds piece " << piece;
+        return 0u;
+    };
+    std::uint32_t joined = 0;
+    shown("joined", [&] {
+        const std::uint32_t a = partOf(0), b = partOf(1);
+        joined = table().joinParts(0, a, table().tray(0).matchingPose(a, b, table().tray(0).partPose(b)), {b});
+    });
+    {
+        const Bytes pixels = frame();
+        EXPECT_TRUE(isLit(colourAt(pixels, pixelOf(middleOf(joined))))) << "the joined part is drawn";
     }
+    // The last join (puzzleCompleted): the view glides to the whole picture,
+    // asking for a frame at every step it moves.
+    ASSERT_TRUE(quiet());
+    while (table().parts().size() > 1) {
+        const std::uint32_t whole = partOf(0);
+        std::uint32_t next = 0;
+        for (const auto& [id, part] : table().parts())
+            if (id != whole && part.touches(table().part(whole).neighbours())) {
+                next = id;
+                break;
+            }
+        table().joinParts(0, whole, table().tray(0).partPose(whole), {next});
+    }
+    EXPECT_TRUE(view->redrawRequested());
+    Bytes last = frame();
+    int changed = 0;
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_TRUE(stepAsks()) << "step " << i << " of the glide";
+        const Bytes now = frame();
+        changed += now != last;
+        last = now;
+    }
+    EXPECT_EQ(changed, 10) << "the glide's frames differ";
+
+    // A game that cannot be loaded (puzzleFailed): the games are shown.
+    ASSERT_TRUE(quiet());
+    std::filesystem::remove(folder->file("gallery/flat.ppm"));
+    const Bytes before = frame();
+    workspace->shelf().setCurrentGame(workspace->shelf().currentGame());
+    workspace->shelf().loadGame();
+    ASSERT_TRUE(waitFor([&] { return view->menu().currentPage() == Page::gameSelection; }));
+    EXPECT_TRUE(view->redrawRequested());
+    EXPECT_TRUE(frame("failed") != before);
 }

@@ -8,12 +8,15 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "foundation/threads/LogFile.h"
 #include "foundation/threads/Runnable.h"
 #include "imaging/PictureGallery.h"
 #include "imaging/PictureLoader.h"
 #include "support/PictureFiles.h"
 #include "support/TempFolder.h"
+#include "support/UnprivilegedChild.h"
 
 using namespace TAVO;
 using KestruneTest::PictureFiles;
@@ -171,6 +174,47 @@ TEST(PictureGallery, AFolderThatCannotBeListedIsNamedInOneLogLine) {
         EXPECT_EQ(countLines(logText.str(), " : No pictures from the gallery folder " + shown + ": " + why + ".\n"), 1)
             << logText.str();
     }
+}
+
+// A gallery folder the player may not list (no permissions at all) gives an
+// empty page and one log line naming it. Root lists any folder: the gallery
+// is opened by a child that is not root.
+TEST(PictureGallery, AFolderWithoutPermissionsIsNamedInOneLogLine) {
+    TempFolder folder;
+    const std::string closed = folder.file("closed");
+    std::filesystem::create_directory(closed);
+    PictureFiles::writeNetPBM(closed + "/a.ppm", 8, 8, 3, PictureFiles::pattern(8, 8, 3));
+    KestruneTest::UnprivilegedChild::lend(folder.path());
+    ASSERT_EQ(chmod(closed.c_str(), 0), 0);
+    // What the gallery holds once every load it asked for has ended: its
+    // entries, what its handler heard, its pages, then the log.
+    const std::string seen = KestruneTest::UnprivilegedChild::run([&] {
+        std::ostringstream logText;
+        LogFile log;
+        log.open(logText);
+        PictureLoader loader(log);
+        loader.start();
+        PictureGallery gallery(loader);
+        RecordingGalleryUpdater updater(gallery);
+        gallery.setEventHandler(&updater);
+        gallery.setDirectory(closed);
+        pollUntil(loader, [&] { return loader.unfinished() == 0; });
+        loader.stop();
+        std::string text = "entries";
+        for (const auto& entry : gallery.entries())
+            text += " " + entry.path;
+        text += "; heard";
+        for (const std::string& event : updater.events)
+            text += " " + event;
+        text += "; pages " + std::to_string(gallery.pageCount()) + "\n";
+        std::istringstream lines(logText.str());
+        for (std::string line; std::getline(lines, line);)
+            text += line.substr(line.find(" : ") + 3) + "\n";
+        return text;
+    });
+    chmod(closed.c_str(), 0700);
+    EXPECT_EQ(seen,
+              "entries; heard; pages 0\nNo pictures from the gallery folder " + closed + ": it cannot be listed.\n");
 }
 
 TEST(PictureGallery, FortyFilesGiveTheSameThirtyTwoEntriesEveryTime) {

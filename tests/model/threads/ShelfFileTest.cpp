@@ -2,16 +2,14 @@
 
 #include <filesystem>
 #include <fstream>
-#include <grp.h>
 #include <random>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "FailingLocks.h"
 #include "foundation/platform/NativeFile.h"
 #include "foundation/serialization/Serializer.h"
 #include "foundation/text/Text.h"
+#include "support/UnprivilegedChild.h"
 
 using namespace GamesTest;
 
@@ -493,39 +491,9 @@ TEST_F(SavedGamesFile, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason) {
                 answer += line + "\n";
         return answer;
     };
-    std::string answer;
-    if (geteuid() != 0) {
-        answer = observe();
-    } else {
-        // Root writes to any file: the run is a child process that has given
-        // up root for the "nobody" user (65534).
-        ASSERT_EQ(chmod(folder.path().c_str(), 0755), 0);
-        int channel[2];
-        ASSERT_EQ(pipe(channel), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(channel[0]);
-            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
-                _exit(77);
-            const std::string text = observe();
-            const bool whole = ::write(channel[1], text.data(), text.size()) == ssize_t(text.size());
-            _exit(whole ? 0 : 1);
-        }
-        close(channel[1]);
-        char chunk[256];
-        for (ssize_t got; (got = read(channel[0], chunk, sizeof chunk)) > 0;)
-            answer.append(chunk, std::size_t(got));
-        close(channel[0]);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        if (WEXITSTATUS(status) == 77)
-            GTEST_SKIP() << "root cannot give up root here, and chmod does not stop root's writes";
-        ASSERT_EQ(WEXITSTATUS(status), 0);
-    }
-    if (answer == "writable")
-        GTEST_SKIP() << "chmod does not stop this user's writes";
+    // Root writes to any file: the run is a child that is not root.
+    KestruneTest::UnprivilegedChild::lend(folder.path());
+    const std::string answer = KestruneTest::UnprivilegedChild::run(observe);
     const std::string reason = "The file " + savedGames() + " cannot be written (Permission denied).";
     EXPECT_EQ(answer, reason + "\nSaves will not be available. " + reason + "\n");
 }

@@ -166,3 +166,27 @@ TEST_F(TrayBarDrive, TheBarAsDrawn) {
     // Left of the bar the in-game page lets the table show (black here).
     expectPixel(pixels, width, std::uint32_t((left - 0.05f) * width), height / 2, 0, 0, 0);
 }
+
+// A frame may come before the step that draws the trays' pictures (a part
+// dropped on the new-tray icon in a pass of the main loop with no step due):
+// the bar is drawn all the same, also with an icon whose tile begins a page,
+// and the pictures follow at the step.
+TEST_F(TrayBarDrive, TheBarIsDrawnBeforeThePicturesOfItsIcons) {
+    ASSERT_NO_FATAL_FAILURE(inGame());
+    workspace->table().addTray(1);
+    menu->showTrayBar();
+    EXPECT_NO_THROW(render("before the first step"));
+    step();
+    EXPECT_EQ(rendered(), (std::vector<std::uint32_t>{0, 1}));
+    std::vector<std::uint32_t> added;
+    for (std::uint32_t tray = 2; bar().pages().size() < 2; ++tray) {
+        workspace->table().addTray(tray);
+        added.push_back(tray);
+    }
+    ASSERT_EQ(bar().atlas().page(bar().tile(added.back())), 1u);
+    EXPECT_NO_THROW(render("a new page before its step"));
+    view.renders.clear();
+    step();
+    EXPECT_EQ(rendered(), added);
+    EXPECT_EQ(view.renders.back().texture, bar().pages()[1].get());
+}
