@@ -17,7 +17,7 @@
 # (cjpeg, quality 90); N is the request that the cut makes PIECES pieces of
 # (999 by default). PREFIX runs before every measured command (chrt, say).
 # Prints the median of each build and the ratio after / before.
-import os, shutil, statistics, subprocess, sys, tempfile
+import os, shutil, statistics, subprocess, sys, tempfile, time
 
 PICTURE = (4000, 3000)
 before, after, rounds, pieces = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
@@ -58,13 +58,15 @@ def requested_count(tools):
 def timed(command, folder, stdin=None):
     """Runs the command in the folder under GNU time: (peak kB, wall s, output)."""
     report = os.path.join(folder, 'time.txt')
-    done = subprocess.run([*prefix, '/usr/bin/time', '-o', report, '-f', '%M %e', *command], cwd=folder,
+    start = time.monotonic()
+    done = subprocess.run([*prefix, '/usr/bin/time', '-o', report, '-f', '%M', *command], cwd=folder,
                           input=stdin, capture_output=True, text=True, timeout=900)
+    wall = time.monotonic() - start
     if done.returncode != 0:
         raise RuntimeError('%s failed (%d): %s' % (' '.join(command), done.returncode, done.stderr[-400:]))
     with open(report) as f:
-        peak, wall = f.read().split()[-2:]
-    return int(peak), float(wall), done.stdout
+        peak = f.read().split()[-1]
+    return int(peak), wall, done.stdout
 
 
 def fresh(work, name, saved=None):
