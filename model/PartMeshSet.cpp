@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -106,45 +107,32 @@ struct SlotLines {
 
 } // namespace
 
-void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads) {
-    std::vector<std::uint32_t> parts;
-    std::vector<std::size_t> piecesBefore{0};
-    for (unsigned int trayId : table.trayOrder())
-        for (auto it = table.tray(trayId).parts(); it.valid(); it.next()) {
-            parts.push_back(it.current());
-            piecesBefore.push_back(piecesBefore.back() + table.part(it.current()).pieces().size());
-        }
-    const std::size_t pieces = piecesBefore.back();
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t runs = std::max<std::size_t>(1, std::min<std::size_t>(threads, pieces / piecesPerThread));
-    if (runs == 1) {
-        addParts(puzzle, table, parts, 0, parts.size(), attributeLighting);
-        return;
-    }
-    // Runs of parts of about the same number of pieces, in order: the first
-    // is built into this set here, the others into sets of their own.
-    std::vector<std::size_t> bounds{0};
-    for (std::size_t run = 1; run < runs; ++run) {
-        const std::size_t wanted = pieces * run / runs;
-        bounds.push_back(std::size_t(std::lower_bound(piecesBefore.begin(), piecesBefore.end(), wanted) -
-                                     piecesBefore.begin()));
-    }
-    bounds.push_back(parts.size());
-    std::vector<PartMeshSet> later(runs - 1);
+// One piece's outline and triangles, and where its mesh goes in the set.
+struct PartMeshSet::PieceMesh {
+    std::uint32_t piece = 0;
+    Polygon outline;
+    Triangles triangles;
+    // Its first vertex, and its first index (plain) or edge value (attribute).
+    std::size_t vertex = 0, index = 0;
+};
+
+namespace {
+
+// Calls work(run) for every run of the count, the first on this thread and
+// the others on threads of their own, and returns when all have ended. The
+// failure passed on is the earliest run's.
+void inRuns(std::size_t runs, const std::function<void(std::size_t)>& work) {
     std::vector<std::unique_ptr<TAVO::TaskThread>> tasks;
     std::exception_ptr firstFailure;
     try {
         for (std::size_t run = 1; run < runs; ++run)
-            tasks.push_back(std::make_unique<TAVO::TaskThread>([&, run] {
-                later[run - 1].addParts(puzzle, table, parts, bounds[run], bounds[run + 1], attributeLighting);
-            }));
-        addParts(puzzle, table, parts, bounds[0], bounds[1], attributeLighting);
+            tasks.push_back(std::make_unique<TAVO::TaskThread>([&work, run] { work(run); }));
+        work(0);
     } catch (...) {
         firstFailure = std::current_exception();
     }
     // Every run ends before anything is given back; the failure reported is
-    // the one of the earliest part, as one build in order would meet it.
+    // the one of the earliest piece, as one build in order would meet it.
     for (const auto& task : tasks) {
         try {
             task->join();
@@ -155,86 +143,101 @@ void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attribute
     }
     if (firstFailure)
         std::rethrow_exception(firstFailure);
-    std::size_t vertices = positions_.size(), indices = indices_.size(), attributes = edgeAttributes_.size();
-    for (const PartMeshSet& set : later) {
-        vertices += set.positions_.size();
-        indices += set.indices_.size();
-        attributes += set.edgeAttributes_.size();
-    }
-    positions_.reserve(vertices);
-    indices_.reserve(indices);
-    edgeAttributes_.reserve(attributes);
-    for (const PartMeshSet& set : later)
-        append(set, attributeLighting);
 }
 
-void PartMeshSet::addParts(const Puzzle& puzzle, const Table& table, const std::vector<std::uint32_t>& parts,
-                           std::size_t first, std::size_t last, bool attributeLighting) {
-    for (std::size_t i = first; i < last; ++i) {
-        const Part& part = table.part(parts[i]);
-        ranges_[parts[i]].push_back(attributeLighting ? addAttribute(puzzle, part) : addPlain(puzzle, part));
-    }
-}
+} // namespace
 
-void PartMeshSet::append(const PartMeshSet& other, bool attributeLighting) {
-    const std::uint32_t vertexBase = vertexCount();
-    const std::uint32_t indexBase = std::uint32_t(indices_.size());
-    positions_.insert(positions_.end(), other.positions_.begin(), other.positions_.end());
-    edgeAttributes_.insert(edgeAttributes_.end(), other.edgeAttributes_.begin(), other.edgeAttributes_.end());
-    for (std::uint32_t index : other.indices_)
-        indices_.push_back(index + vertexBase);
-    for (const auto& [id, list] : other.ranges_)
-        for (DrawRange range : list) {
-            range.first += attributeLighting ? vertexBase : indexBase;
-            ranges_[id].push_back(range);
+void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads) {
+    // Every piece in drawing order: trays in the table's order, parts bottom first.
+    std::vector<std::uint32_t> parts;
+    std::vector<PieceMesh> pieces;
+    for (unsigned int trayId : table.trayOrder())
+        for (auto it = table.tray(trayId).parts(); it.valid(); it.next()) {
+            parts.push_back(it.current());
+            for (std::uint32_t piece : table.part(it.current()).pieces())
+                pieces.emplace_back().piece = piece;
         }
-}
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t runs = std::max<std::size_t>(1, std::min<std::size_t>(threads, pieces.size() / piecesPerThread));
+    // Runs of about the same number of pieces, in order.
+    auto first = [&](std::size_t run) { return pieces.size() * run / runs; };
 
-PartMeshSet::DrawRange PartMeshSet::addPlain(const Puzzle& puzzle, const Part& part) {
-    DrawRange range;
-    range.first = std::uint32_t(indices_.size());
-    for (std::uint32_t piece : part.pieces()) {
-        Polygon outline;
-        Triangles triangles;
-        triangulate(puzzle, piece, outline, triangles);
-        const std::uint32_t base = vertexCount();
-        for (const P2& point : outline.points()) {
-            positions_.push_back(point[0]);
-            positions_.push_back(point[1]);
-        }
-        for (const auto& triangle : triangles) {
-            for (int k = 0; k < 3; ++k)
-                indices_.push_back(triangle[k] + base);
-            range.count += 3;
+    // The triangles of every piece, which tell the size of its mesh.
+    inRuns(runs, [&](std::size_t run) {
+        for (std::size_t i = first(run); i < first(run + 1); ++i)
+            triangulate(puzzle, pieces[i].piece, pieces[i].outline, pieces[i].triangles);
+    });
+
+    // Each piece's place after the meshes already held, and each part's range.
+    std::size_t vertices = vertexCount(), indices = attributeLighting ? edgeAttributes_.size() : indices_.size();
+    std::vector<DrawRange> partRanges(parts.size());
+    std::size_t next = 0;
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        DrawRange& range = partRanges[p];
+        range.first = std::uint32_t(attributeLighting ? vertices : indices);
+        for (std::size_t n = table.part(parts[p]).pieces().size(); n > 0; --n, ++next) {
+            PieceMesh& piece = pieces[next];
+            piece.vertex = vertices;
+            piece.index = indices;
+            const std::size_t corners = 3 * piece.triangles.size();
+            vertices += attributeLighting ? corners : piece.outline.points().size();
+            indices += attributeLighting ? attributesPerVertex * corners : corners;
+            range.count += std::uint32_t(corners);
         }
     }
-    return range;
-}
+    positions_.resize(2 * vertices);
+    if (attributeLighting)
+        edgeAttributes_.resize(indices);
+    else
+        indices_.resize(indices);
+    for (std::size_t p = 0; p < parts.size(); ++p)
+        ranges_[parts[p]].push_back(partRanges[p]);
 
-PartMeshSet::DrawRange PartMeshSet::addAttribute(const Puzzle& puzzle, const Part& part) {
-    DrawRange range;
-    range.first = vertexCount();
-    for (std::uint32_t piece : part.pieces()) {
-        Polygon outline;
-        Triangles triangles;
-        triangulate(puzzle, piece, outline, triangles);
-        std::vector<std::uint32_t> previous(outline.points().size(), none), next(outline.points().size(), none);
-        for (const Polygon::Contour& contour : outline.contours())
-            for (std::size_t i = 0; i < contour.size(); ++i) {
-                previous[contour[i]] = contour[(i + contour.size() - 1) % contour.size()];
-                next[contour[i]] = contour[(i + 1) % contour.size()];
-            }
-        for (const auto& triangle : triangles) {
-            addAttributeTriangle(outline, previous, next, triangle);
-            range.count += 3;
+    // The meshes, each run writing its pieces in place.
+    inRuns(runs, [&](std::size_t run) {
+        for (std::size_t i = first(run); i < first(run + 1); ++i) {
+            if (attributeLighting)
+                placeAttribute(pieces[i]);
+            else
+                placePlain(pieces[i]);
         }
-    }
-    return range;
+    });
 }
 
-void PartMeshSet::addAttributeTriangle(const Polygon& outline, const std::vector<std::uint32_t>& previous,
-                                       const std::vector<std::uint32_t>& next,
-                                       const TAVO::Tuple<3, unsigned int>& triangle) {
+void PartMeshSet::placePlain(const PieceMesh& piece) {
+    float* position = positions_.data() + 2 * piece.vertex;
+    for (const P2& point : piece.outline.points()) {
+        *position++ = point[0];
+        *position++ = point[1];
+    }
+    std::uint32_t* index = indices_.data() + piece.index;
+    const std::uint32_t base = std::uint32_t(piece.vertex);
+    for (const auto& triangle : piece.triangles)
+        for (int k = 0; k < 3; ++k)
+            *index++ = triangle[k] + base;
+}
+
+void PartMeshSet::placeAttribute(const PieceMesh& piece) {
+    const Polygon& outline = piece.outline;
+    std::vector<std::uint32_t> previous(outline.points().size(), none), next(outline.points().size(), none);
+    for (const Polygon::Contour& contour : outline.contours())
+        for (std::size_t i = 0; i < contour.size(); ++i) {
+            previous[contour[i]] = contour[(i + contour.size() - 1) % contour.size()];
+            next[contour[i]] = contour[(i + 1) % contour.size()];
+        }
+    float* positions = positions_.data() + 2 * piece.vertex;
+    float* attributes = edgeAttributes_.data() + piece.index;
+    for (const auto& triangle : piece.triangles) {
+        attributeTriangle(outline, previous, next, triangle, positions, attributes);
+        positions += 2 * 3;
+        attributes += attributesPerVertex * 3;
+    }
+}
+
+void PartMeshSet::attributeTriangle(const Polygon& outline, const std::vector<std::uint32_t>& previous,
+                                   const std::vector<std::uint32_t>& next, const TAVO::Tuple<3, unsigned int>& triangle,
+                                   float* positions, float* attributes) {
     const std::vector<P2>& points = outline.points();
     const std::uint32_t c[3] = {triangle[0], triangle[1], triangle[2]};
     auto isCorner = [&](std::uint32_t index) { return index == c[0] || index == c[1] || index == c[2]; };
@@ -303,13 +306,13 @@ void PartMeshSet::addAttributeTriangle(const Polygon& outline, const std::vector
         lines.emplace_back(slot);
     for (int k = 0; k < 3; ++k) {
         const P2& corner = points[c[k]];
-        positions_.push_back(corner[0]);
-        positions_.push_back(corner[1]);
-        for (std::uint32_t s = 0; s < edgeSlots; ++s) {
+        *positions++ = corner[0];
+        *positions++ = corner[1];
+        for (std::uint32_t s = 0; s < edgeSlots; ++s, attributes += 4) {
             float values[4] = {0.0f, emptySlotDistance, emptySlotDistance, emptySlotDistance};
             if (s < lines.size())
                 lines[s].values(corner, values);
-            edgeAttributes_.insert(edgeAttributes_.end(), values, values + 4);
+            std::copy(values, values + 4, attributes);
         }
     }
 }

@@ -7,7 +7,6 @@
 #include "geometry/Point.h"
 #include "geometry/Tuple.h"
 
-class Part;
 class Polygon;
 class Puzzle;
 class Table;
@@ -34,8 +33,11 @@ public:
     // cannot be cut into triangles throws PartMeshException naming the
     // piece (the first such piece in that order). Large tables are cut into
     // runs of parts built side by side on up to `threads` threads (0: as
-    // many as the processor runs at once) and joined in order, which gives
-    // the same bytes as building them one after the other.
+    // many as the processor runs at once), which gives the same bytes as
+    // building them one after the other. Every piece is cut into triangles
+    // first, so that the meshes are sized once to what they hold and each
+    // run writes its parts in place: the set holds no more memory than its
+    // meshes take.
     void build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads = 0);
 
     const std::map<unsigned int, std::vector<DrawRange>>& ranges() const { return ranges_; }
@@ -59,18 +61,18 @@ public:
 
 private:
     using Triangles = std::vector<TAVO::Tuple<3, unsigned int>>;
+    struct PieceMesh;
 
-    // The meshes of the parts from first to last (not included) of the list.
-    void addParts(const Puzzle& puzzle, const Table& table, const std::vector<std::uint32_t>& parts, std::size_t first,
-                  std::size_t last, bool attributeLighting);
-    // Appends the other set's meshes and ranges after this one's.
-    void append(const PartMeshSet& other, bool attributeLighting);
-
-    DrawRange addPlain(const Puzzle& puzzle, const Part& part);
-    DrawRange addAttribute(const Puzzle& puzzle, const Part& part);
-    // Cuts one triangle into its vertices with their edge slots.
-    void addAttributeTriangle(const Polygon& outline, const std::vector<std::uint32_t>& previous,
-                              const std::vector<std::uint32_t>& next, const TAVO::Tuple<3, unsigned int>& triangle);
+    // Writes the piece's plain mesh at its place in the set.
+    void placePlain(const PieceMesh& piece);
+    // Writes the piece's attribute mesh at its place in the set.
+    void placeAttribute(const PieceMesh& piece);
+    // Cuts one triangle into its vertices with their edge slots: two
+    // positions and attributesPerVertex values a corner, written from the
+    // pointers on.
+    static void attributeTriangle(const Polygon& outline, const std::vector<std::uint32_t>& previous,
+                                  const std::vector<std::uint32_t>& next, const TAVO::Tuple<3, unsigned int>& triangle,
+                                  float* positions, float* attributes);
 
     std::map<unsigned int, std::vector<DrawRange>> ranges_;
     std::vector<float> positions_;

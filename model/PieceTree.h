@@ -24,6 +24,10 @@ public:
     // Whether the point lies inside; a point on a line counts as behind it.
     bool contains(const TAVO::Point<2, float>& p) const;
 
+    // Gives back the room the nodes were grown with beyond those made: a
+    // tree is made once and kept for the game.
+    void shrink() { nodes_.shrink_to_fit(); }
+
     const std::vector<Node>& nodes() const { return nodes_; }
     bool empty() const { return nodes_.empty(); }
 

@@ -83,6 +83,7 @@ PieceTree Puzzle::pieceTree(std::uint32_t index) const {
                 tree.insert(edges[i]->point(j - 1), edges[i]->point(j));
         }
     }
+    tree.shrink();
     return tree;
 }
 

@@ -175,6 +175,18 @@ TEST(PieceTree, GridPieceCentreInsideAndANeighboursTabOutside) {
     EXPECT_EQ(holes, 24);
 }
 
+// The trees a part keeps for the whole game hold no room beyond their nodes.
+TEST(PieceTree, TreesKeptByPartsHoldNoSpareRoom) {
+    const auto puzzle = gridCut(0, 6, 5, 384.0f, 320.0f);
+    for (std::uint32_t p = 0; p < puzzle->pieceCount(); ++p) {
+        const Part part(*puzzle, p);
+        ASSERT_EQ(part.trees().size(), 1u);
+        const std::vector<PieceTree::Node>& nodes = part.trees().front().nodes();
+        EXPECT_GT(nodes.size(), 4u) << p;
+        EXPECT_EQ(nodes.capacity(), nodes.size()) << p;
+    }
+}
+
 TEST(Part, OnePiecePartOfACornerAndOfTheMiddle) {
     const auto puzzle = gridCut(3, 3, 3, 192.0f, 192.0f);
     const Part corner(*puzzle, 0);

@@ -8,6 +8,7 @@
 
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/exceptions/SupportException.h"
+#include "foundation/platform/NativeMemory.h"
 #include "foundation/streams/DynamicBuffer.h"
 #include "foundation/text/Text.h"
 #include "foundation/threads/TaskThread.h"
@@ -551,7 +552,7 @@ void BlockReader::outputIntensity(const Signal<2, unsigned char>& plane, Dynamic
 
 void BlockReader::output(const Signal<2, unsigned char>* const planes[], std::uint32_t count,
                          const Tuple<2, unsigned int>& size, DynamicBuffer& buffer, Metadata& metadata,
-                         unsigned int threads) {
+                         unsigned int threads, bool consume) {
     if (count == 1) {
         outputIntensity(*planes[0], buffer, metadata);
         return;
@@ -567,8 +568,22 @@ void BlockReader::output(const Signal<2, unsigned char>* const planes[], std::ui
     // Row by row: a plane of another size is scaled one row at a time as the
     // colours of that row are made, so no scaled plane is ever held whole.
     // A band of rows has scalers of its own, which make every row of it as
-    // scalers going from the top would.
+    // scalers going from the top would. A consumed plane read as it is hands
+    // back the band's rows behind it (a scaled one reads rows round each
+    // one, also those of the next band).
     auto band = [&](unsigned first, unsigned last) {
+        // Every hand-back gives the band's rows up to the row given, from its
+        // first on, so that a page across two hand-backs goes too.
+        unsigned handedBack = first;
+        auto handBack = [&](unsigned row) {
+            handedBack = row;
+            if (!consume)
+                return;
+            for (std::uint32_t c = 0; c < 3; ++c)
+                if (planes[c]->size() == size)
+                    NativeMemory::discard(const_cast<unsigned char*>(planes[c]->data()) + std::size_t(first) * width,
+                                          std::size_t(row - first) * width);
+        };
         std::unique_ptr<PlaneRowScaler> scalers[3];
         std::vector<unsigned char> scaledRows[3];
         for (std::uint32_t c = 0; c < 3; ++c)
@@ -587,7 +602,10 @@ void BlockReader::output(const Signal<2, unsigned char>* const planes[], std::ui
                 }
             }
             convertRow(rows[0], rows[1], rows[2], width, order, pixels + std::size_t(height - 1 - row) * bytesPerRow);
+            if (row + 1 - handedBack >= consumedRows)
+                handBack(row + 1);
         }
+        handBack(last);
     };
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());

@@ -329,10 +329,15 @@ public:
     // image size and converted from YCbCr, a row at a time. A large picture's
     // rows are made in bands side by side on up to `threads` threads (0: as
     // many as the processor runs at once), each row as one pass from the top
-    // would make it.
+    // would make it. With `consume`, the planes are done with once the
+    // picture is made: the memory of the image-sized planes' rows goes back
+    // to the system as they are converted (their samples are lost), so that
+    // those planes and the picture are never held whole at once.
     static void output(const Signal<2, unsigned char>* const planes[], std::uint32_t count,
                        const Tuple<2, unsigned int>& size, DynamicBuffer& buffer, Metadata& metadata,
-                       unsigned int threads = 0);
+                       unsigned int threads = 0, bool consume = false);
+    // Rows converted between two hand-backs of a consumed plane's memory.
+    static constexpr unsigned int consumedRows = 64;
     // Pictures of fewer pixels than this a thread are made on the calling thread alone.
     static constexpr std::uint32_t pixelsPerThread = 1u << 18;
 

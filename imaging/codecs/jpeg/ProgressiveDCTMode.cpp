@@ -351,7 +351,7 @@ void ProgressiveDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
         std::vector<std::uint64_t>().swap(component.nonZero);
     }
     const Signal<2, unsigned char>* pointers[3] = {&planes[0], &planes[1], &planes[2]};
-    BlockReader::output(pointers, reader_.componentCount(), size_, buffer, metadata);
+    BlockReader::output(pointers, reader_.componentCount(), size_, buffer, metadata, 0, true);
 }
 
 } // namespace TAVO::Migration::JPEG

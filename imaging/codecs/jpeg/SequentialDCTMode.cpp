@@ -306,7 +306,8 @@ void SequentialDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
             if (components_[c].alone)
                 reader_.fillMCUBlocks(c, components_[c].plane);
     const Signal<2, unsigned char>* planes[3] = {&components_[0].plane, &components_[1].plane, &components_[2].plane};
-    BlockReader::output(planes, reader_.componentCount(), size_, buffer, metadata);
+    // The planes are not read again: their memory goes as the picture is made.
+    BlockReader::output(planes, reader_.componentCount(), size_, buffer, metadata, 0, true);
 }
 
 } // namespace TAVO::Migration::JPEG

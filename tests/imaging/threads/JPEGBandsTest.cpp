@@ -2,9 +2,15 @@
 // band the rows one pass from the top makes, whatever the number of threads.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <random>
+#include <vector>
 
+#include "foundation/platform/NativeMemory.h"
 #include "foundation/streams/IncrementalBuffer.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/codecs/jpeg/BlockReader.h"
@@ -67,6 +73,53 @@ TEST(JPEGBands, ThinPicturesToo) {
         const Plane* planes[3] = {&y, &cb, &cr};
         const std::vector<std::uint8_t> onePass = colours(planes, size, 1);
         EXPECT_TRUE(colours(planes, size, 8) == onePass) << width << "x" << height;
+    }
+}
+
+namespace {
+
+// The resident pages among the whole pages of a plane's samples (mincore).
+std::size_t residentPages(const Plane& plane) {
+    const std::size_t page = TAVO::NativeMemory::pageSize();
+    const std::uintptr_t start = std::uintptr_t(plane.data());
+    const std::uintptr_t begin = (start + page - 1) / page * page;
+    const std::uintptr_t end = (start + std::size_t(plane.size()[0]) * plane.size()[1]) / page * page;
+    const std::size_t pages = end > begin ? (end - begin) / page : 0;
+    std::vector<unsigned char> flags(pages);
+    if (pages == 0 || mincore(reinterpret_cast<void*>(begin), end - begin, flags.data()) != 0)
+        return 0;
+    std::size_t resident = 0;
+    for (unsigned char flag : flags)
+        resident += flag & 1;
+    return resident;
+}
+
+} // namespace
+
+// Planes given up to the output go back to the system as their rows are
+// made, band by band: of the image-sized plane at most a page a band stays
+// (the one it shares with the band before), the scaled planes keep every
+// sample, and the colours are those of planes kept.
+TEST(JPEGBands, ConsumedPlanesGoBackAsTheColoursAreMade) {
+    std::mt19937 random(23);
+    const unsigned width = 1101, height = 997;
+    const Tuple<2, unsigned int> size(width, height);
+    const Plane y = randomPlane(width, height, random), cb = randomPlane(551, 499, random),
+                cr = randomPlane(551, 499, random);
+    const Plane* kept[3] = {&y, &cb, &cr};
+    const std::vector<std::uint8_t> expected = colours(kept, size, 1);
+    ASSERT_GT(residentPages(y), 200u);
+    for (unsigned threads : {1u, 4u}) {
+        Plane consumedY = y, consumedCb = cb, consumedCr = cr;
+        const Plane* planes[3] = {&consumedY, &consumedCb, &consumedCr};
+        TAVO::IncrementalBuffer buffer;
+        ImageMetadata metadata;
+        BlockReader::output(planes, 3, size, buffer, metadata, threads, true);
+        const TAVO::Buffer& bytes = buffer;
+        EXPECT_TRUE(std::vector<std::uint8_t>(bytes.data(), bytes.data() + bytes.size()) == expected) << threads;
+        EXPECT_LE(residentPages(consumedY), threads) << threads << " threads";
+        EXPECT_TRUE(std::equal(cb.data(), cb.data() + 551 * 499, consumedCb.data())) << threads;
+        EXPECT_TRUE(std::equal(cr.data(), cr.data() + 551 * 499, consumedCr.data())) << threads;
     }
 }
 

@@ -145,6 +145,23 @@ TEST(PartMeshRuns, AnyNumberOfThreadsGivesTheBuildInOrder) {
     }
 }
 
+// The meshes are sized once to what they hold, whatever the number of
+// threads: the set the view takes keeps no spare room.
+TEST(PartMeshRuns, TheMeshesKeepNoSpareRoom) {
+    Game game(3, 20, 15);
+    play(game);
+    for (unsigned int threads : {1u, 4u})
+        for (bool attribute : {false, true}) {
+            PartMeshSet meshes;
+            meshes.build(*game.puzzle, game.table, attribute, threads);
+            const std::string what = std::to_string(threads) + (attribute ? " threads, attribute" : " threads, plain");
+            EXPECT_GT(meshes.positions().size(), 0u) << what;
+            EXPECT_EQ(meshes.positions().capacity(), meshes.positions().size()) << what;
+            EXPECT_EQ(meshes.indices().capacity(), meshes.indices().size()) << what;
+            EXPECT_EQ(meshes.edgeAttributes().capacity(), meshes.edgeAttributes().size()) << what;
+        }
+}
+
 // A table of fewer pieces than one thread is given is built here alone; a
 // table of one huge part and a few small ones still comes out in order.
 TEST(PartMeshRuns, UnevenPartsStillComeOutInOrder) {
