@@ -17,6 +17,15 @@
 // that return within less than half of seven refresh intervals cannot have
 // waited for the display (not even with a few frames queued in the driver),
 // and the pacer takes over for the rest of the run.
+//
+// What that leaves: frames that come half a refresh apart or more, on
+// average over eight, are never taken for swaps that return at once. Where
+// swaps do return at once, frames that cost that much are drawn as they
+// come, up to two a refresh; so are those of swaps that wait only now and
+// then. A display that does not tell its rate is taken for one of 60 Hz: a
+// slower one may get more than one frame a refresh, and on one faster than
+// 120 Hz swaps that wait look like swaps that return at once, so the pacer
+// takes over and holds the frames to 60 a second.
 class FramePacer {
 public:
     // The refresh rate assumed for a display that does not tell its own.

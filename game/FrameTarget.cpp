@@ -17,14 +17,16 @@ void FrameTarget::resize(const Tuple<2, unsigned int>& size) {
     if (!antialiasing_)
         return;
     const Tuple<2, unsigned int> doubled(2 * size[0], 2 * size[1]);
-    // A target the driver cannot make: this size is drawn straight into the window.
+    // A target the driver cannot make: this size is drawn straight into the
+    // window. So is every frame of a multisampled window, which antialiases
+    // itself: no blit copies into it.
     GLint textureLimit = 0;
     GLint viewportLimit[2] = {0, 0};
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewportLimit);
     TAVO::IK::SDLGL::checkGLError();
     const std::uint64_t limit = std::uint64_t(std::min({textureLimit, viewportLimit[0], viewportLimit[1]}));
-    if (size[0] > limit / 2 || size[1] > limit / 2) {
+    if (size[0] > limit / 2 || size[1] > limit / 2 || windowMultisampled()) {
         texture_ = TAVO::IK::SDLGL::Texture();
         frameBuffer_ = TAVO::IK::SDLGL::FrameBufferObject();
         return;
@@ -39,6 +41,17 @@ void FrameTarget::resize(const Tuple<2, unsigned int>& size) {
     frameBuffer_.setSize(doubled);
     frameBuffer_.unbind();
     texture_ = texture;
+}
+
+bool FrameTarget::windowMultisampled() {
+    GLint bound = 0, sampleBuffers = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // That of the frame buffer bound for drawing.
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(bound));
+    TAVO::IK::SDLGL::checkGLError();
+    return sampleBuffers > 0;
 }
 
 void FrameTarget::begin(bool clear) {

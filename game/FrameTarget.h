@@ -20,7 +20,9 @@ public:
     // The window's new size: a size with a side of 0 is ignored. Sets the
     // window's viewport at once (from the first size reported on) and with
     // antialiasing makes the target anew at twice the size; a size whose
-    // double the driver cannot make is drawn without antialiasing.
+    // double the driver cannot make is drawn without antialiasing, and so
+    // is a multisampled window (one the driver made so), which antialiases
+    // itself.
     void resize(const TAVO::Tuple<2, unsigned int>& size);
     // Starts a frame: binds the target (its viewport twice the window) or
     // the window (its viewport), and clears it to opaque black unless the
@@ -39,6 +41,9 @@ public:
     const TAVO::IK::SDLGL::FrameBufferObject& frameBuffer() const { return frameBuffer_; }
 
 private:
+    // Whether the window's frame buffer has samples of its own.
+    static bool windowMultisampled();
+
     bool antialiasing_;
     TAVO::Tuple<2, unsigned int> window_{0u, 0u};
     TAVO::IK::SDLGL::Texture texture_;

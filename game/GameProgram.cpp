@@ -178,7 +178,7 @@ void GameProgram::start() {
     workspace_->setEventHandler(view_.get());
     workspace_->setGalleryDirectory(configuration_.get("gallery"));
     workspace_->shelf().open();
-    clock_ = std::make_unique<FrameClock>(TAVO::PerformanceCounter::now());
+    clock_ = std::make_unique<FrameClock>(reading());
 }
 
 bool GameProgram::setSwapInterval() {
@@ -204,7 +204,7 @@ void GameProgram::pass() {
         view_->requestRedraw();
     const float step = FrameClock::stepSeconds();
     Shelf& shelf = workspace_->shelf();
-    for (std::uint32_t due = clock_->advance(TAVO::PerformanceCounter::now()); due > 0; --due) {
+    for (std::uint32_t due = clock_->advance(reading()); due > 0; --due) {
         view_->update(step);
         workspace_->table().update(step);
         // Writing the held-back tray move may reorder the saved-games list.
@@ -213,17 +213,17 @@ void GameProgram::pass() {
         if (shelf.lastSave() != saves)
             view_->requestRedraw();
     }
-    if (view_->redrawRequested() && pacer_->due(TAVO::PerformanceCounter::now()))
+    if (view_->redrawRequested() && pacer_->due(reading()))
         drawFrame();
 }
 
 void GameProgram::drawFrame() {
-    const TAVO::PerformanceCounter begin = TAVO::PerformanceCounter::now();
+    const TAVO::PerformanceCounter begin = reading();
     const bool pacing = pacer_->pacing();
     view_->draw();
     application_->swap();
     ++frames_;
-    pacer_->drawn(begin, TAVO::PerformanceCounter::now());
+    pacer_->drawn(begin, reading());
     if (pacer_->pacing() && !pacing)
         TAVO::Log::line(log_->entry()) << "The buffer swaps do not wait for the display; the game paces its frames.";
 }
@@ -239,7 +239,7 @@ long long GameProgram::restTicks(long long now, long long nextStep, long long st
 }
 
 void GameProgram::rest() {
-    const TAVO::PerformanceCounter now = TAVO::PerformanceCounter::now();
+    const TAVO::PerformanceCounter now = reading();
     const long long step = TAVO::PerformanceCounter::toTicks(TAVO::Duration(FrameClock::stepMilliseconds));
     const long long wait =
         restTicks(now.ticks(), clock_->reference().ticks() + step, step, view_->redrawRequested(),
@@ -251,8 +251,12 @@ void GameProgram::rest() {
     // A signal that stops the game is seen when the wait ends.
     const long long second = TAVO::PerformanceCounter::toTicks(TAVO::Duration(1000));
     const long long milliseconds = (wait * 1000 + second - 1) / second;
-    application_->waitForEvent(std::uint32_t(std::max(1LL, milliseconds)));
+    waitForEvent(std::uint32_t(std::max(1LL, milliseconds)));
 }
+
+TAVO::PerformanceCounter GameProgram::reading() const { return TAVO::PerformanceCounter::now(); }
+
+void GameProgram::waitForEvent(std::uint32_t milliseconds) { application_->waitForEvent(milliseconds); }
 
 bool GameProgram::stop() {
     if (stopped_ || !log_)

@@ -11,6 +11,7 @@
 namespace TAVO {
 class ExceptionLogger;
 class LogFile;
+class PerformanceCounter;
 } // namespace TAVO
 namespace TAVO::IK::SDLGL {
 class Application;
@@ -29,8 +30,9 @@ class Workspace;
 // workspace with its two worker threads, the view, and the frame clock.
 //
 // The main loop draws only when the picture may differ from the last frame
-// (the view's redraw request), at most once per refresh of the display, and
-// otherwise sleeps until an event arrives or the next step is due.
+// (the view's redraw request), paced to the display (FramePacer tells how
+// closely), and otherwise sleeps until an event arrives or the next step is
+// due.
 //
 // However the run ends (the window closed, an interrupt or termination
 // signal, the menu's quit button, Escape in developer mode, an exception),
@@ -87,12 +89,6 @@ public:
     void rest();
     // Draws the view's frame and swaps it in; pass does it when one is needed.
     void drawFrame();
-    // The counter ticks rest waits at the reading now: up to the next step
-    // (never more than one step, also when the counter went back), up to the
-    // next frame time when a frame waits for it, at most a millisecond while
-    // jobs run; 0 or less when something is due.
-    static long long restTicks(long long now, long long nextStep, long long step, bool frameWaits,
-                               long long nextFrame, bool jobsRunning, long long millisecond);
     // The frames drawn so far.
     std::uint64_t framesDrawn() const { return frames_; }
     // Stops the workers, letting queued saves finish, and logs "Shutdown.".
@@ -110,6 +106,12 @@ public:
     Workspace& workspace() const { return *workspace_; }
     View& view() const { return *view_; }
 
+protected:
+    // The counter's reading that the loop takes its time from, and its wait
+    // for an event: a test may run the loop on a clock of its own.
+    virtual TAVO::PerformanceCounter reading() const;
+    virtual void waitForEvent(std::uint32_t milliseconds);
+
 private:
     // Logs an exception that ended the run, and tells it on the error stream
     // when it ended start-up.
@@ -118,6 +120,12 @@ private:
     void reportUnknown(bool starting = false);
     // Whether the driver took a swap interval.
     bool setSwapInterval();
+    // The counter ticks rest waits at the reading now: up to the next step
+    // (never more than one step, also when the counter went back), up to the
+    // next frame time when a frame waits for it, at most a millisecond while
+    // jobs run; 0 or less when something is due.
+    static long long restTicks(long long now, long long nextStep, long long step, bool frameWaits,
+                               long long nextFrame, bool jobsRunning, long long millisecond);
 
     const void* resourceBytes_;
     std::uint32_t resourceSize_;

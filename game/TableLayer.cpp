@@ -9,13 +9,16 @@ using TAVO::IK::SDLGL::checkGLError;
 
 TableLayer::Target TableLayer::currentTarget() {
     Target target;
-    GLint draw = 0, read = 0;
+    GLint draw = 0, read = 0, sampleBuffers = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
     glGetIntegerv(GL_VIEWPORT, target.viewport);
+    // That of the frame buffer bound for drawing.
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
     checkGLError();
     target.draw = draw;
     target.read = read;
+    target.multisampled = sampleBuffers > 0;
     return target;
 }
 
@@ -28,6 +31,10 @@ void TableLayer::bindTarget() const {
 
 TableLayer::Step TableLayer::prepare(Record record) {
     target_ = currentTarget();
+    if (target_.multisampled) {
+        forget();
+        return Step::draw;
+    }
     record.push_back(std::uint32_t(target_.draw));
     for (std::int32_t value : target_.viewport)
         record.push_back(std::uint32_t(value));

@@ -23,7 +23,10 @@
 //
 // The table must be the first thing a frame draws, into a frame cleared to
 // opaque black (TableDrawing::drawTable clears it): the copy replaces the
-// whole viewport. Main thread only, with the OpenGL context current.
+// whole viewport. A multisampled target (a window the driver made so) is
+// never kept: OpenGL copies into such a frame buffer by no blit, and out of
+// it only into one of its own format; every table is drawn there.
+// Main thread only, with the OpenGL context current.
 class TableLayer {
 public:
     using Record = std::vector<std::uint32_t>;
@@ -40,8 +43,8 @@ public:
 
     // The step for a table described by the record, drawn into the frame
     // buffer bound for drawing at the viewport set. The target (frame
-    // buffer, viewport) becomes part of the record. A layer that cannot be
-    // made gives draw.
+    // buffer, viewport) becomes part of the record. A multisampled target,
+    // or a layer that cannot be made, gives draw.
     Step prepare(Record record);
     // Copies the table just drawn into the frame into the layer, which now
     // holds the record's table.
@@ -58,11 +61,13 @@ public:
     const TAVO::IK::SDLGL::Texture& texture() const { return texture_; }
 
 private:
-    // The frame buffers bound for drawing and reading and the viewport.
+    // The frame buffers bound for drawing and reading, the viewport, and
+    // whether the one drawn into is multisampled.
     struct Target {
         std::int32_t draw = 0;
         std::int32_t read = 0;
         std::int32_t viewport[4] = {0, 0, 0, 0};
+        bool multisampled = false;
     };
     static Target currentTarget();
     void bindTarget() const;

@@ -1,11 +1,12 @@
 // The game program run in this process, with a player acting between the
 // passes of its main loop: every way out of the loop writes the held-back
 // tray move, lets the queued saves finish and stops the workers before
-// anything is released.
+// anything is released; the loop rests until what is due next, and no longer.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -20,7 +21,11 @@
 #include "foundation/packages/ArchiveFile.h"
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/streams/ReadStream.h"
+#include "foundation/threads/Duration.h"
+#include "foundation/threads/PerformanceCounter.h"
 #include "foundation/threads/Worker.h"
+#include "game/FrameClock.h"
+#include "game/FramePacer.h"
 #include "game/GameProgram.h"
 #include "game/View.h"
 #include "imaging/ImageMetadata.h"
@@ -486,4 +491,212 @@ TEST(GameProgram, ASignalEndsALoopThatRests) {
     const std::vector<std::string> entries = logEntries();
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back(), "Shutdown.");
+}
+
+namespace {
+
+// A job of the workspace's worker that runs until it is let go.
+class HeldJob : public TAVO::Worker::Job {
+public:
+    HeldJob(std::atomic<bool>& go, bool& completed) : go_(go), completed_(completed) {}
+    void run() override {
+        while (!go_.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    void done() override { completed_ = true; }
+    void failed() override { completed_ = true; }
+
+private:
+    std::atomic<bool>& go_;
+    bool& completed_;
+};
+
+// The watched game on a clock of the test's own: the counter stands still
+// through each pass and moves on by exactly what each rest waits, so that
+// every wake-up can be held against the step or frame it was for. Nothing
+// sleeps; SDL's queue is still looked at on every pass.
+class ClockedProgram : public WatchedProgram {
+public:
+    static long long ticks(unsigned int milliseconds) {
+        return TAVO::PerformanceCounter::toTicks(TAVO::Duration(milliseconds));
+    }
+
+    void pass() override {
+        if (++passes_ > 200000)
+            throw std::runtime_error("the loop went round without resting");
+        WatchedProgram::pass();
+    }
+
+    // Called with the reading a rest starts at and the milliseconds it waits.
+    std::function<void(long long, std::uint32_t)> rested;
+    // The first reading; the clock moves on from there.
+    static inline const long long origin = ticks(1000000) + ticks(1) / 3;
+    long long now = origin;
+
+protected:
+    std::uint64_t passes_ = 0;
+
+    TAVO::PerformanceCounter reading() const override { return TAVO::PerformanceCounter(now); }
+    void waitForEvent(std::uint32_t milliseconds) override {
+        const long long start = now;
+        now += ticks(milliseconds);
+        if (rested)
+            rested(start, milliseconds);
+    }
+};
+
+} // namespace
+
+// Every rest of the loop ends at the next step or owed frame, within the
+// millisecond its wait is rounded up to, and never past it: the steps run
+// on time, frames asked for on every pass come one refresh apart on a
+// steady grid, a resting loop wakes for nothing sooner than its step, a job
+// on its way is looked for every millisecond, and a counter that went back
+// still has the loop wake every step (a stop signal is seen within one).
+TEST(GameProgram, EveryRestEndsAtTheNextStepOrFrameAndNoLater) {
+    if (!KestruneGLTest::GLTest::haveDisplay())
+        return;
+    WorkingFolder folder;
+    ClockedProgram program;
+    const long long ms = ClockedProgram::ticks(1);
+    const long long step = ClockedProgram::ticks(FrameClock::stepMilliseconds);
+    const long long second = ClockedProgram::ticks(1000);
+    enum class Phase { settle, warm, pause, drag, job, afterJob, back, done };
+    Phase phase = Phase::settle;
+    std::vector<std::string> failures;
+    std::atomic<bool> go{false};
+    auto fail = [&](const std::string& what) {
+        if (failures.empty())
+            program.end();
+        failures.push_back(what);
+        // The shut-down waits for the worker.
+        go = true;
+    };
+    long long interval = 0, lastFrame = 0, askedAt = 0;
+    std::uint64_t frames = 0;
+    std::uint32_t mark = 0, jobRests = 0, quietRests = 0, backRests = 0;
+    std::vector<long long> drag;
+    bool completed = false, asked = false;
+
+    program.rested = [&](long long start, std::uint32_t milliseconds) {
+        const long long end = start + milliseconds * ms;
+        if (milliseconds == 0 || milliseconds > FrameClock::stepMilliseconds)
+            fail("a rest of " + std::to_string(milliseconds) + " ms");
+        if (phase == Phase::back) {
+            ++backRests;
+            return;
+        }
+        const long long nextStep = ClockedProgram::origin + (program.steps() + 1) * step;
+        if (end >= nextStep + ms)
+            fail("a rest went past the step due");
+        const bool jobs = program.workspace().unfinishedJobs() > 0;
+        if (phase == Phase::job && !completed) {
+            ++jobRests;
+            if (milliseconds > 1)
+                fail("a job on its way was left for " + std::to_string(milliseconds) + " ms");
+        } else if (!jobs && !program.view().redrawRequested()) {
+            // Nothing owed but the step.
+            ++quietRests;
+            if (end < nextStep)
+                fail("a quiet loop woke before its step");
+        } else if (!jobs && phase == Phase::drag && !drag.empty()) {
+            const long long nextFrame = drag.front() + (long long)(drag.size()) * interval;
+            if (end < std::min(nextStep, nextFrame))
+                fail("a rest ended before the step or frame it was for");
+        }
+    };
+    program.act = [&] {
+        if (phase != Phase::back && phase != Phase::done &&
+            program.steps() != std::uint32_t((program.now - ClockedProgram::origin) / step))
+            fail("the steps due did not run, or ran early");
+        const bool drew = program.framesDrawn() > program.framesAtPassStart();
+        if (drew)
+            lastFrame = program.now;
+        switch (phase) {
+        case Phase::settle:
+            if (program.steps() < 10 || program.workspace().unfinishedJobs() > 0)
+                break;
+            {
+                const int rate = program.application().refreshRate();
+                interval = second / (rate > 0 ? rate : 60);
+            }
+            frames = program.framesDrawn();
+            phase = Phase::warm;
+            [[fallthrough]];
+        case Phase::warm:
+            // Frames drawn back to back until the swaps are judged.
+            if (program.framesDrawn() < frames + 2 * FramePacer::watchedFrames) {
+                program.view().requestRedraw();
+                break;
+            }
+            mark = program.steps();
+            phase = Phase::pause;
+            break;
+        case Phase::pause:
+            // Two refreshes and more since the last frame: the pacer's grid
+            // starts again at the next.
+            if (program.steps() < mark + 5 || program.view().redrawRequested() ||
+                program.now < lastFrame + 2 * interval)
+                break;
+            phase = Phase::drag;
+            program.view().requestRedraw();
+            askedAt = program.now;
+            break;
+        case Phase::drag:
+            // A frame asked for on every pass, as a drag does.
+            if (drew && drag.empty() && program.now != askedAt)
+                fail("the first frame after a pause was not drawn at once");
+            if (drew)
+                drag.push_back(program.now);
+            if (drag.size() < 60) {
+                program.view().requestRedraw();
+                break;
+            }
+            for (std::size_t k = 1; k < drag.size(); ++k) {
+                const long long grid = drag.front() + (long long)(k) * interval;
+                if (drag[k] < grid)
+                    fail("frame " + std::to_string(k) + " came before its refresh");
+                else if (drag[k] >= grid + ms)
+                    fail("frame " + std::to_string(k) + " came a millisecond or more late");
+            }
+            program.workspace().worker().add(std::make_unique<HeldJob>(go, completed));
+            phase = Phase::job;
+            break;
+        case Phase::job:
+            if (jobRests >= 30)
+                go = true;
+            if (!completed)
+                break;
+            quietRests = 0;
+            phase = Phase::afterJob;
+            break;
+        case Phase::afterJob:
+            // Once the job is in, the loop rests until its steps again.
+            if (quietRests < 10)
+                break;
+            program.now -= 10 * second;
+            phase = Phase::back;
+            break;
+        case Phase::back:
+            // Far before the clock's next step and the pacer's next frame:
+            // the pacer holds no frame back for that.
+            if (asked && !drew)
+                fail("a frame asked for after the counter went back was held back");
+            asked = false;
+            if (backRests == 5) {
+                program.view().requestRedraw();
+                asked = true;
+            }
+            if (backRests >= 20) {
+                phase = Phase::done;
+                program.end();
+            }
+            break;
+        case Phase::done:
+            break;
+        }
+    };
+    EXPECT_EQ(runWatched(program), 0) << readFile("jigsaw_log.txt");
+    EXPECT_EQ(phase, Phase::done);
+    EXPECT_TRUE(failures.empty()) << failures.front() << " (" << failures.size() << " failures)";
 }

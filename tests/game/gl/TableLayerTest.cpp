@@ -7,12 +7,15 @@
 // outside the view are skipped; neither may change a pixel.
 #include <GL/glew.h>
 
+#include <SDL.h>
+
 #include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "Drawing.h"
+#include "foundation/exceptions/Exception.h"
 #include "game/FrameTarget.h"
 #include "game/PartProgram.h"
 #include "game/ShaderSet.h"
@@ -131,7 +134,10 @@ protected:
             carriedPose = Tray::Pose(next, carriedPose.orientation());
             const Pixels layered =
                 frame(target, table, [&] { drawing->drawTable(table, 0, pose, carried, wireframe); }, false);
+            keptEver = keptEver || drawing->layer().holds();
             const Pixels plain = frame(target, table, [&] { plainTable(table); }, true);
+            // Nothing the drawing did was refused.
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << what;
             const std::string name = what + "-" + std::to_string(i);
             if (const char* folder = std::getenv("KESTRUNE_DRAWINGS"); folder != nullptr)
                 writePNG(std::string(folder) + "/layer-" + name + ".png", layered);
@@ -220,6 +226,9 @@ protected:
         expectFramesAsPlain(target, table, mode + "-dropped");
     }
 
+    // Whether some frame of a play-through copied its table into the layer.
+    bool keptEver = false;
+
     // Two parts of the tray with pieces that meet, neither of them the one left out.
     static bool neighbours(const Table& table, std::uint32_t leftOut, std::uint32_t& a, std::uint32_t& b) {
         for (const auto& [id, part] : table.parts())
@@ -247,11 +256,13 @@ protected:
 TEST_F(TableLayerTest, FramesWithoutAntialiasingAreThoseOfThePlainDrawing) {
     for (Lighting lighting : {Lighting::none, Lighting::map, Lighting::attribute})
         playThrough(lighting, false);
+    EXPECT_TRUE(keptEver);
 }
 
 TEST_F(TableLayerTest, FramesWithAntialiasingAreThoseOfThePlainDrawing) {
     for (Lighting lighting : {Lighting::none, Lighting::map, Lighting::attribute})
         playThrough(lighting, true);
+    EXPECT_TRUE(keptEver);
 }
 
 // While the table stays as it was, only the first two frames draw it: the
@@ -291,6 +302,62 @@ TEST_F(TableLayerTest, OnlyAStillTableIsKeptAndEveryChangeDrawsItAgain) {
     EXPECT_FALSE(drawing->layer().holds());
     draw();
     EXPECT_FALSE(drawing->layer().holds()) << "the table after an empty one";
+}
+
+namespace {
+
+// A window of four samples a pixel, as a driver's settings may make one
+// whatever the game asks for. SDL takes the request between the start of
+// its video and the window's creation: the fixture starts the video first,
+// and the application's end of SDL ends it again.
+class MultisampledTableLayerTest : public TableLayerTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_EQ(SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1), 0) << SDL_GetError();
+        ASSERT_EQ(SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 4), 0) << SDL_GetError();
+        TableLayerTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        GLint sampleBuffers = 0, samples = 0;
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+        glGetIntegerv(GL_SAMPLES, &samples);
+        ASSERT_EQ(sampleBuffers, 1) << "the window is not multisampled";
+        ASSERT_GE(samples, 2);
+    }
+    void TearDown() override {
+        TableLayerTest::TearDown();
+        // Nothing left to end when the application ended SDL.
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+
+} // namespace
+
+// Every frame draws the table whole into a multisampled window: no blit may
+// copy into it, so the layer is never kept there.
+TEST_F(MultisampledTableLayerTest, FramesWithoutAntialiasingDrawTheTableEveryTime) {
+    try {
+        playThrough(Lighting::map, false);
+    } catch (const TAVO::Exception& e) {
+        FAIL() << e;
+    }
+    EXPECT_FALSE(keptEver) << "the layer was kept from a multisampled window";
+}
+
+// The window antialiases itself: the frame is drawn straight into it, the
+// target of twice its size being one that no blit could bring down into it.
+TEST_F(MultisampledTableLayerTest, FramesWithAntialiasingAreDrawnStraightIntoTheWindow) {
+    try {
+        playThrough(Lighting::none, true);
+    } catch (const TAVO::Exception& e) {
+        FAIL() << e;
+    }
+    EXPECT_FALSE(keptEver) << "the layer was kept from a multisampled window";
+    FrameTarget target(true);
+    target.resize(Tuple<2, unsigned int>(width, height));
+    EXPECT_FALSE(target.frameBuffer().isCreated());
 }
 
 // The premise of skipping parts: every vertex of a part's meshes lies
