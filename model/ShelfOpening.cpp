@@ -11,19 +11,13 @@
 #include "foundation/platform/NativeDirectoryListing.h"
 #include "foundation/platform/NativeFile.h"
 #include "foundation/platform/NativeFileMove.h"
+#include "foundation/platform/NativePath.h"
 #include "foundation/platform/NativeFileStatus.h"
 #include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 #include "model/SavedGames.h"
 
 namespace {
-
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::size_t countGames(const std::vector<std::string>& games, const std::vector<std::string>& trash) {
     std::set<std::string> ids;
@@ -77,7 +71,7 @@ bool sameBytes(TAVO::NativeFile& file, std::uint64_t size, const std::string& ot
 // later copy then took a free name below older ones.
 std::string keptCopyOf(const std::string& path, const std::string& base, std::uint32_t limit) {
     std::vector<TAVO::NativeDirectoryListing::Entry> entries;
-    if (!TAVO::NativeDirectoryListing::list(folderOf(base), entries))
+    if (!TAVO::NativeDirectoryListing::list(TAVO::NativePath::folderOf(base), entries))
         return "";
     const std::string baseName = base.substr(base.rfind('/') + 1);
     std::vector<long long> numbers;
@@ -253,7 +247,7 @@ bool Shelf::keepCopy(std::string& copy, std::string& reason) const {
     }
     copy = name;
     try {
-        TAVO::NativeFile::syncFolder(folderOf(copy));
+        TAVO::NativeFile::syncFolder(TAVO::NativePath::folderOf(copy));
     } catch (const TAVO::Exception&) {
     }
     return true;

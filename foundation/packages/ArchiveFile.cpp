@@ -3,19 +3,9 @@
 #include <cstdio>
 
 #include "foundation/exceptions/Exception.h"
+#include "foundation/platform/NativePath.h"
 
 namespace TAVO {
-
-namespace {
-
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-} // namespace
 
 ArchiveFile::ArchiveFile(std::string path, bool readOnly, bool create) : path_(std::move(path)), readOnly_(readOnly) {
     open(create);
@@ -107,7 +97,7 @@ bool ArchiveFile::compact() {
         std::remove(temporary.c_str());
     } else {
         try {
-            NativeFile::syncFolder(folderOf(path_));
+            NativeFile::syncFolder(NativePath::folderOf(path_));
         } catch (const Exception& e) {
             error_ << e;
         }

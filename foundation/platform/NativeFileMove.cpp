@@ -7,6 +7,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "foundation/platform/NativePath.h"
+
 namespace TAVO {
 
 namespace {
@@ -31,18 +33,9 @@ private:
     int fd_;
 };
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 // Makes a finished rename durable; failures here do not undo the move.
 void syncFolder(const std::string& path) {
-    Descriptor folder(open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor folder(open(NativePath::folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0)
         fsync(folder.get());
 }

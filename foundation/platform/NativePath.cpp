@@ -69,4 +69,11 @@ std::uint32_t NativePath::fullPath(const std::string& text, char* buffer, std::u
     return length;
 }
 
+std::string NativePath::folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind(separator);
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 } // namespace TAVO

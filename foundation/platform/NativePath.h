@@ -22,6 +22,10 @@ public:
     // returned. 0 means failure (an empty text, an embedded NUL, no working
     // folder).
     static std::uint32_t fullPath(const std::string& text, char* buffer, std::uint32_t capacity);
+
+    // The folder a file's path names it in, by the text alone: "." for a bare
+    // name, "/" for a name in the root.
+    static std::string folderOf(const std::string& path);
 };
 
 } // namespace TAVO
