@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <memory>
-#include <thread>
 #include <vector>
 
 #include "foundation/streams/CppOutStream.h"
-#include "foundation/threads/TaskThread.h"
+#include "foundation/threads/Bands.h"
 #include "imaging/ImageMetadata.h"
 #include "model/Puzzle.h"
 #include "sdlgl/TextureException.h"
@@ -165,18 +163,10 @@ void LightMapPainter::paintPuzzle(const Puzzle& puzzle, unsigned int threads) {
         for (const Segment& segment : segments)
             paintRows(segment, first, last);
     };
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    const std::uint64_t bands = std::max<std::uint64_t>(
-        1, std::min<std::uint64_t>({threads, std::uint64_t(width_) * height_ / pixelsPerThread, height_}));
-    std::vector<std::unique_ptr<TAVO::TaskThread>> tasks;
-    for (std::uint64_t k = 1; k < bands; ++k)
-        tasks.push_back(std::make_unique<TAVO::TaskThread>([&band, k, bands, this] {
-            band(std::int64_t(height_ * k / bands), std::int64_t(height_ * (k + 1) / bands));
-        }));
-    band(0, std::int64_t(height_ / bands));
-    for (const auto& task : tasks)
-        task->join();
+    TAVO::Bands::runRows(height_, TAVO::Bands::count(std::uint64_t(width_) * height_, pixelsPerThread, threads),
+                         [&band](std::uint64_t first, std::uint64_t last) {
+                             band(std::int64_t(first), std::int64_t(last));
+                         });
 }
 
 void LightMapPainter::dump(const std::string& path, std::ostream& out) const {

@@ -41,10 +41,11 @@ public:
     // Paints the segment from start along the unit direction for length.
     void paintSegment(const TAVO::Point<2, float>& start, const TAVO::Vector<2, float>& direction, float length);
     // Paints every segment of every edge of the puzzle: from each point after
-    // the first towards the point before it. A large map is painted in bands
-    // of rows side by side on up to `threads` threads (0: as many as the
-    // processor runs at once), every band meeting the segments in the same
-    // order, so every pixel gets the codes one pass would give it.
+    // the first towards the point before it. A large map is painted in up to
+    // `threads` bands of rows (0: one per core) side by side as far as the
+    // process has threads to spare (TAVO::Bands), every band meeting the
+    // segments in the same order, so every pixel gets the codes one pass
+    // would give it.
     void paintPuzzle(const Puzzle& puzzle, unsigned int threads = 0);
 
     // Maps of fewer pixels than this a thread are painted on the calling thread alone.

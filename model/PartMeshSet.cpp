@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <exception>
-#include <functional>
-#include <memory>
 #include <numbers>
 #include <string>
-#include <thread>
 
 #include "foundation/exceptions/Exception.h"
-#include "foundation/threads/TaskThread.h"
+#include "foundation/threads/Bands.h"
 #include "geometry/Polygon.h"
 #include "geometry/PolygonTriangulator.h"
 #include "model/Part.h"
@@ -116,37 +112,6 @@ struct PartMeshSet::PieceMesh {
     std::size_t vertex = 0, index = 0;
 };
 
-namespace {
-
-// Calls work(run) for every run of the count, the first on this thread and
-// the others on threads of their own, and returns when all have ended. The
-// failure passed on is the earliest run's.
-void inRuns(std::size_t runs, const std::function<void(std::size_t)>& work) {
-    std::vector<std::unique_ptr<TAVO::TaskThread>> tasks;
-    std::exception_ptr firstFailure;
-    try {
-        for (std::size_t run = 1; run < runs; ++run)
-            tasks.push_back(std::make_unique<TAVO::TaskThread>([&work, run] { work(run); }));
-        work(0);
-    } catch (...) {
-        firstFailure = std::current_exception();
-    }
-    // Every run ends before anything is given back; the failure reported is
-    // the one of the earliest piece, as one build in order would meet it.
-    for (const auto& task : tasks) {
-        try {
-            task->join();
-        } catch (...) {
-            if (!firstFailure)
-                firstFailure = std::current_exception();
-        }
-    }
-    if (firstFailure)
-        std::rethrow_exception(firstFailure);
-}
-
-} // namespace
-
 void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads) {
     // Every piece in drawing order: trays in the table's order, parts bottom first.
     std::vector<std::uint32_t> parts;
@@ -157,14 +122,13 @@ void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attribute
             for (std::uint32_t piece : table.part(it.current()).pieces())
                 pieces.emplace_back().piece = piece;
         }
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t runs = std::max<std::size_t>(1, std::min<std::size_t>(threads, pieces.size() / piecesPerThread));
-    // Runs of about the same number of pieces, in order.
+    // Runs of about the same number of pieces, in order. The failure passed
+    // on is the one of the earliest piece, as one build in order meets it.
+    const unsigned int runs = TAVO::Bands::count(pieces.size(), piecesPerThread, threads);
     auto first = [&](std::size_t run) { return pieces.size() * run / runs; };
 
     // The triangles of every piece, which tell the size of its mesh.
-    inRuns(runs, [&](std::size_t run) {
+    TAVO::Bands::run(runs, [&](unsigned int run) {
         for (std::size_t i = first(run); i < first(run + 1); ++i)
             triangulate(puzzle, pieces[i].piece, pieces[i].outline, pieces[i].triangles);
     });
@@ -195,7 +159,7 @@ void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attribute
         ranges_[parts[p]].push_back(partRanges[p]);
 
     // The meshes, each run writing its pieces in place.
-    inRuns(runs, [&](std::size_t run) {
+    TAVO::Bands::run(runs, [&](unsigned int run) {
         for (std::size_t i = first(run); i < first(run + 1); ++i) {
             if (attributeLighting)
                 placeAttribute(pieces[i]);

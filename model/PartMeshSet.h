@@ -32,12 +32,12 @@ public:
     // order, parts bottom first), one range per part. A piece outline that
     // cannot be cut into triangles throws PartMeshException naming the
     // piece (the first such piece in that order). Large tables are cut into
-    // runs of parts built side by side on up to `threads` threads (0: as
-    // many as the processor runs at once), which gives the same bytes as
-    // building them one after the other. Every piece is cut into triangles
-    // first, so that the meshes are sized once to what they hold and each
-    // run writes its parts in place: the set holds no more memory than its
-    // meshes take.
+    // up to `threads` runs (0: one per core) built side by side as far as
+    // the process has threads to spare (TAVO::Bands), which gives the same
+    // bytes as building them one after the other. Every piece is cut into
+    // triangles first, so that the meshes are sized once to what they hold
+    // and each run writes its parts in place: the set holds no more memory
+    // than its meshes take.
     void build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads = 0);
 
     const std::map<unsigned int, std::vector<DrawRange>>& ranges() const { return ranges_; }

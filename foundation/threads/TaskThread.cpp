@@ -4,16 +4,24 @@
 #include <system_error>
 
 #include "foundation/platform/NativeThread.h"
+#include "foundation/threads/ThreadBudget.h"
 
 namespace TAVO {
 
 TaskThread::TaskThread(std::function<void()> function) : function_(std::move(function)) {
+    if (ThreadBudget::take(1) == 0)
+        return;
     try {
-        native_ = std::make_unique<NativeThread>([this] { runFunction(); });
+        native_ = std::make_unique<NativeThread>([this] {
+            runFunction();
+            ThreadBudget::give(1);
+        });
     } catch (const std::system_error&) {
         native_.reset();
+        ThreadBudget::give(1);
     } catch (const std::bad_alloc&) {
         native_.reset();
+        ThreadBudget::give(1);
     }
 }
 

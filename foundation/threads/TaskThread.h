@@ -11,9 +11,10 @@ class NativeThread;
 // Runs one function on a thread of its own beside the caller's work. join
 // waits for its end and rethrows whatever escaped it, so the caller sees
 // what the function made (and how it failed) only after joining, as if it
-// had run the function itself. When no thread can be made the function
-// waits and runs on the thread that joins it (or destroys it), with the
-// same results.
+// had run the function itself. Its thread is drawn from the ThreadBudget
+// and given back when the function ends. When none is free there, or no
+// thread can be made, the function waits and runs on the thread that joins
+// it (or destroys it), with the same results.
 class TaskThread {
 public:
     explicit TaskThread(std::function<void()> function);

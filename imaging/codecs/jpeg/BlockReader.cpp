@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "foundation/exceptions/BoundException.h"
@@ -11,7 +10,7 @@
 #include "foundation/platform/NativeMemory.h"
 #include "foundation/streams/DynamicBuffer.h"
 #include "foundation/text/Text.h"
-#include "foundation/threads/TaskThread.h"
+#include "foundation/threads/Bands.h"
 #include "imaging/FormatException.h"
 #include "imaging/ImageLayout.h"
 #include "imaging/ImageMetadata.h"
@@ -607,17 +606,8 @@ void BlockReader::output(const Signal<2, unsigned char>* const planes[], std::ui
         }
         handBack(last);
     };
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    const std::uint64_t bands = std::max<std::uint64_t>(
-        1, std::min<std::uint64_t>({threads, std::uint64_t(width) * height / pixelsPerThread, height}));
-    std::vector<std::unique_ptr<TaskThread>> tasks;
-    for (std::uint64_t k = 1; k < bands; ++k)
-        tasks.push_back(std::make_unique<TaskThread>(
-            [&band, k, bands, height] { band(unsigned(height * k / bands), unsigned(height * (k + 1) / bands)); }));
-    band(0, unsigned(height / bands));
-    for (const auto& task : tasks)
-        task->join();
+    Bands::runRows(height, Bands::count(std::uint64_t(width) * height, pixelsPerThread, threads),
+                   [&band](std::uint64_t first, std::uint64_t last) { band(unsigned(first), unsigned(last)); });
 }
 
 } // namespace TAVO::Migration::JPEG

@@ -327,12 +327,13 @@ public:
     static void outputIntensity(const Signal<2, unsigned char>& plane, DynamicBuffer& buffer, Metadata& metadata);
     // The picture of a mode's planes: one plane as grey, three scaled to the
     // image size and converted from YCbCr, a row at a time. A large picture's
-    // rows are made in bands side by side on up to `threads` threads (0: as
-    // many as the processor runs at once), each row as one pass from the top
-    // would make it. With `consume`, the planes are done with once the
-    // picture is made: the memory of the image-sized planes' rows goes back
-    // to the system as they are converted (their samples are lost), so that
-    // those planes and the picture are never held whole at once.
+    // rows are made in up to `threads` bands (0: one per core) side by side
+    // as far as the process has threads to spare (TAVO::Bands), each row as
+    // one pass from the top would make it. With `consume`, the planes are
+    // done with once the picture is made: the memory of the image-sized
+    // planes' rows goes back to the system as they are converted (their
+    // samples are lost), so that those planes and the picture are never held
+    // whole at once.
     static void output(const Signal<2, unsigned char>* const planes[], std::uint32_t count,
                        const Tuple<2, unsigned int>& size, DynamicBuffer& buffer, Metadata& metadata,
                        unsigned int threads = 0, bool consume = false);

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <memory>
 #include <new>
-#include <thread>
 #include <vector>
 
 #include "foundation/exceptions/AllocateException.h"
 #include "foundation/exceptions/NotFoundException.h"
-#include "foundation/threads/TaskThread.h"
+#include "foundation/threads/Bands.h"
 #include "imaging/FormatException.h"
 #include "imaging/codecs/jpeg/ScanHeader.h"
 
@@ -331,20 +329,8 @@ void ProgressiveDCTMode::finish(DynamicBuffer& buffer, Metadata& metadata) {
                 }
         };
         const unsigned int height = component.blocks[1];
-        const std::uint64_t blocks = std::uint64_t(component.blocks[0]) * height;
-        const unsigned int bands = unsigned(std::max<std::uint64_t>(
-            1, std::min<std::uint64_t>({std::max(1u, std::thread::hardware_concurrency()), blocks / blocksPerThread,
-                                        height})));
-        {
-            std::vector<std::unique_ptr<TaskThread>> tasks;
-            for (unsigned int k = 1; k < bands; ++k)
-                tasks.push_back(std::make_unique<TaskThread>([&rows, k, bands, height] {
-                    rows(unsigned(std::uint64_t(height) * k / bands), unsigned(std::uint64_t(height) * (k + 1) / bands));
-                }));
-            rows(0, height / bands);
-            for (const auto& task : tasks)
-                task->join();
-        }
+        Bands::runRows(height, Bands::count(std::uint64_t(component.blocks[0]) * height, blocksPerThread),
+                       [&rows](std::uint64_t first, std::uint64_t last) { rows(unsigned(first), unsigned(last)); });
         // The coefficients are done with: their memory goes before the
         // picture's is taken.
         std::vector<short>().swap(component.store);

@@ -1,17 +1,13 @@
 #include "imaging/codecs/jpeg/SequentialDCTMode.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "foundation/exceptions/SupportException.h"
-#include "foundation/threads/TaskThread.h"
 #include "imaging/FormatException.h"
+#include "imaging/codecs/jpeg/RowPipeline.h"
 #include "imaging/codecs/jpeg/ScanHeader.h"
 
 namespace TAVO::Migration::JPEG {
@@ -184,111 +180,20 @@ void SequentialDCTMode::placeKept(const CodedBlock& block, short* scratch) {
         scratch[block.positions[i]] = 0;
 }
 
-// Decoded MCU rows handed from the decoding thread to the threads that
-// reconstruct them. A row's blocks cover plane rows no other MCU row
-// touches, so rows are reconstructed in any order and side by side, each
-// block as it would be in place.
-class SequentialDCTMode::RowPipeline {
-public:
-    RowPipeline(SequentialDCTMode& mode, unsigned int threads) : mode_(mode) {
-        // A few rows in flight per thread, so that decoding never waits long.
-        for (unsigned int i = 0; i < 3 * threads; ++i)
-            free_.push_back(std::make_unique<std::vector<CodedBlock>>());
-        for (unsigned int i = 0; i < threads; ++i) {
-            workers_.push_back(std::make_unique<TaskThread>([this] { work(); }));
-            if (workers_.back()->separate())
-                ++separate_;
-        }
-    }
-    // Stops the threads (after the rows already handed over) and waits.
-    ~RowPipeline() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            closed_ = true;
-        }
-        changed_.notify_all();
-        workers_.clear();
-    }
-
-    // An empty row to fill, once one is free.
-    std::unique_ptr<std::vector<CodedBlock>> take() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return !free_.empty(); });
-        std::unique_ptr<std::vector<CodedBlock>> row = std::move(free_.back());
-        free_.pop_back();
-        return row;
-    }
-    void hand(std::unique_ptr<std::vector<CodedBlock>> row) {
-        if (separate_ == 0) {
-            // No thread could be made: the row is reconstructed here.
-            short scratch[64] = {};
-            for (const CodedBlock& block : *row)
-                mode_.placeKept(block, scratch);
-            row->clear();
-            std::lock_guard<std::mutex> lock(mutex_);
-            free_.push_back(std::move(row));
-            return;
-        }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ready_.push_back(std::move(row));
-        }
-        changed_.notify_all();
-    }
-    // Waits until every row handed over is reconstructed.
-    void finish() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return ready_.empty() && busy_ == 0; });
-    }
-
-private:
-    void work() {
-        short scratch[64] = {};
-        for (;;) {
-            std::unique_ptr<std::vector<CodedBlock>> row;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                changed_.wait(lock, [this] { return closed_ || !ready_.empty(); });
-                if (ready_.empty())
-                    return;
-                row = std::move(ready_.front());
-                ready_.pop_front();
-                ++busy_;
-            }
-            for (const CodedBlock& block : *row)
-                mode_.placeKept(block, scratch);
-            row->clear();
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                free_.push_back(std::move(row));
-                --busy_;
-            }
-            changed_.notify_all();
-        }
-    }
-
-    SequentialDCTMode& mode_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::unique_ptr<std::vector<CodedBlock>>> ready_;
-    std::vector<std::unique_ptr<std::vector<CodedBlock>>> free_;
-    unsigned int busy_ = 0;
-    unsigned int separate_ = 0;
-    bool closed_ = false;
-    std::vector<std::unique_ptr<TaskThread>> workers_;
-};
-
 void SequentialDCTMode::readRowsPipelined(const unsigned int indices[], std::uint32_t count) {
     const Tuple<2, unsigned int>& mcus = reader_.mcuCount();
     unsigned int perMCU = 0;
     for (std::uint32_t i = 0; i < count; ++i)
         perMCU += components_[indices[i]].sampling[0] * components_[indices[i]].sampling[1];
-    const unsigned int threads = std::max(1u, std::min(3u, std::thread::hardware_concurrency() - 1));
-    // Leaving this scope, by its end or by a failure, stops the threads
-    // after the rows handed over: nothing is written after the scan.
-    RowPipeline pipeline(*this, threads);
+    // Leaving this scope, by its end or by a failure, stops the threads:
+    // nothing is written after the scan.
+    RowPipeline pipeline(pipelineThreads, [this](const RowPipeline::Row& blocks) {
+        short scratch[64] = {};
+        for (const CodedBlock& block : blocks)
+            placeKept(block, scratch);
+    });
     for (unsigned int row = 0; row < mcus[1]; ++row) {
-        std::unique_ptr<std::vector<CodedBlock>> blocks = pipeline.take();
+        std::unique_ptr<RowPipeline::Row> blocks = pipeline.take();
         blocks->resize(std::size_t(mcus[0]) * perMCU);
         std::size_t next = 0;
         for (unsigned int column = 0; column < mcus[0]; ++column)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/codecs/jpeg/BlockReader.h"
+#include "imaging/codecs/jpeg/CodedBlock.h"
 
 namespace TAVO::Migration::JPEG {
 
@@ -20,18 +21,10 @@ public:
 
     // Pictures of fewer MCU rows than this are reconstructed as they are decoded.
     static constexpr unsigned int pipelinedRows = 8;
+    // The most threads reconstructing rows beside the decoding.
+    static constexpr unsigned int pipelineThreads = 3;
 
 private:
-    // One block as the entropy-coded data gives it: its place and the
-    // coefficients it sets (zig-zag positions and values).
-    struct CodedBlock {
-        unsigned short bx = 0, by = 0;
-        unsigned char component = 0, terms = 0;
-        unsigned char positions[64];
-        short values[64];
-    };
-    class RowPipeline;
-
     struct Component {
         unsigned char id = 0;
         Signal<2, unsigned char> plane;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -8,11 +10,27 @@
 #include "foundation/exceptions/Exception.h"
 #include "foundation/exceptions/UnexpectedValueException.h"
 #include "foundation/threads/TaskThread.h"
+#include "foundation/threads/ThreadBudget.h"
+#include "RefusedThreads.h"
 
 using TAVO::TaskThread;
+using TAVO::ThreadBudget;
+using ThreadsTest::RefusedThreads;
+
+namespace {
+
+// The process's thread budget for one test, as it was afterwards.
+struct Capacity {
+    const unsigned int before = ThreadBudget::capacity();
+    explicit Capacity(unsigned int capacity) { ThreadBudget::setCapacity(capacity); }
+    ~Capacity() { ThreadBudget::setCapacity(before); }
+};
+
+} // namespace
 
 // What the function made is there after the join, made on another thread.
 TEST(TaskThread, TheFunctionsWorkIsSeenAfterTheJoin) {
+    Capacity capacity(4);
     std::vector<int> made;
     std::thread::id ranOn;
     TaskThread task([&] {
@@ -70,4 +88,69 @@ TEST(TaskThread, ManyTasksRunSideBySide) {
     }
     for (std::size_t k = 0; k < sums.size(); ++k)
         EXPECT_EQ(sums[k], 50005000L * long(k + 1));
+}
+
+// With no thread to be had, from the system or from the budget, the
+// function waits for the join and runs there, with the same results.
+TEST(TaskThread, WithNoThreadTheFunctionRunsAtTheJoin) {
+    for (bool refused : {true, false}) {
+        Capacity capacity(refused ? 4 : 0);
+        std::optional<RefusedThreads> refusal;
+        if (refused)
+            refusal.emplace(0);
+        bool ran = false;
+        std::thread::id ranOn;
+        TaskThread task([&] {
+            ran = true;
+            ranOn = std::this_thread::get_id();
+        });
+        EXPECT_FALSE(task.separate()) << refused;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_FALSE(ran) << refused;
+        task.join();
+        EXPECT_TRUE(ran) << refused;
+        EXPECT_EQ(ranOn, std::this_thread::get_id()) << refused;
+
+        TaskThread failing([] { throw std::runtime_error("no ink"); });
+        EXPECT_THROW(failing.join(), std::runtime_error) << refused;
+        bool destroyed = false;
+        { TaskThread unjoined([&] { destroyed = true; }); }
+        EXPECT_TRUE(destroyed) << refused;
+        refusal.reset();
+        EXPECT_EQ(ThreadBudget::inUse(), 0u) << refused;
+    }
+}
+
+// A task holds its thread of the budget while its function runs, and gives
+// it back when the function ends, by returning or by throwing, or when no
+// thread could be made.
+TEST(TaskThread, ATaskGivesItsThreadBackWhenItsFunctionEnds) {
+    Capacity capacity(1);
+    std::atomic<bool> release{false};
+    TaskThread first([&] {
+        while (!release.load())
+            std::this_thread::yield();
+    });
+    TaskThread second([] {});
+    EXPECT_TRUE(first.separate());
+    EXPECT_FALSE(second.separate());
+    release = true;
+    first.join();
+    second.join();
+
+    TaskThread failing([] { throw std::runtime_error("jammed"); });
+    EXPECT_TRUE(failing.separate());
+    EXPECT_THROW(failing.join(), std::runtime_error);
+
+    {
+        RefusedThreads refusal(0);
+        TaskThread refused([] {});
+        EXPECT_FALSE(refused.separate());
+        refused.join();
+    }
+
+    TaskThread last([] {});
+    EXPECT_TRUE(last.separate());
+    last.join();
+    EXPECT_EQ(ThreadBudget::inUse(), 0u);
 }

@@ -12,6 +12,7 @@
 
 #include "foundation/platform/NativeMemory.h"
 #include "foundation/streams/IncrementalBuffer.h"
+#include "foundation/threads/ThreadBudget.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/codecs/jpeg/BlockReader.h"
 #include "imaging/codecs/jpeg/JPEGTestSupport.h"
@@ -161,6 +162,24 @@ TEST(JPEGBands, EveryLayoutOfALargePictureGivesTheSamePixels) {
         EXPECT_TRUE(decode(cjpeg(source, common + " -restart 1B")).pixels == alone.pixels) << sampling;
         EXPECT_TRUE(decode(cjpeg(source, common + " -restart 7")).pixels == alone.pixels) << sampling;
         EXPECT_TRUE(decode(cjpeg(source, common + " -progressive")).pixels == alone.pixels) << sampling;
+    }
+}
+
+// With no thread to spare, the decoding thread reconstructs and colours
+// every row itself, to the same pixels.
+TEST(JPEGBands, WithoutThreadsToSpareTheSamePixels) {
+    using namespace KestruneTest::JPEG;
+    if (!haveTools())
+        GTEST_SKIP() << "cjpeg and djpeg (libjpeg-turbo-progs) are needed";
+    const KestruneTest::JPEG::Picture source = makePicture(1203, 1001, 3, 4);
+    for (const char* options : {"-sample 2x2", "-sample 1x1 -progressive"}) {
+        const Bytes jpeg = cjpeg(source, std::string("-quality 85 ") + options);
+        const KestruneTest::JPEG::Picture sideBySide = decode(jpeg);
+        const unsigned int capacity = TAVO::ThreadBudget::capacity();
+        TAVO::ThreadBudget::setCapacity(0);
+        const KestruneTest::JPEG::Picture alone = decode(jpeg);
+        TAVO::ThreadBudget::setCapacity(capacity);
+        EXPECT_TRUE(alone.pixels == sideBySide.pixels) << options;
     }
 }
 
