@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <thread>
 
 #include "foundation/exceptions/ExceptionLogger.h"
 #include "foundation/exceptions/UnexpectedValueException.h"
@@ -71,7 +72,8 @@ void PictureLoader::Job::failed() {
         notifier->failed();
 }
 
-PictureLoader::PictureLoader(Log& log) : log_(log) {}
+PictureLoader::PictureLoader(Log& log)
+    : log_(log), worker_(std::clamp(std::thread::hardware_concurrency(), 1u, maximumThreads)) {}
 
 PictureLoader::~PictureLoader() { worker_.stop(); }
 
