@@ -118,7 +118,8 @@ std::unique_ptr<Component> GameSelectPanel::GamesListUpdater::insertedItem(const
         return savedGameItem(id, size);
     auto placeholder = std::make_unique<Panel>(size, false);
     placeholder->add(std::make_unique<SharedComponent>(busyIndicator_->shared()), centre, centre, false);
-    shelf_->loadThumbnail(id);
+    if (!description.thumbnailPending)
+        shelf_->loadThumbnail(id);
     return placeholder;
 }
 
@@ -274,6 +275,12 @@ GameSelectPanel::GameSelectPanel(MenuBuilder& builder, Workspace& workspace, con
                                                   *trashList_);
     shelf_->setEventHandler(updater_.get());
     setGeometry(size);
+    // The games of a shelf opened before the panel was built (the game opens
+    // it before its window, so that the thumbnails are made meanwhile).
+    for (std::uint32_t i = 0; i < shelf_->games().size(); ++i)
+        updater_->gameInserted(i);
+    for (std::uint32_t i = 0; i < shelf_->trash().size(); ++i)
+        updater_->trashInserted(i);
 }
 
 GameSelectPanel::~GameSelectPanel() {

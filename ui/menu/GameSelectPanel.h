@@ -107,7 +107,8 @@ public:
     static constexpr std::uint32_t none = 0xFFFFFFFFu;
 
     // The panel owns the buttons and the handler, and becomes the shelf's
-    // event handler until it goes.
+    // event handler until it goes. The lists start with the games the shelf
+    // holds already.
     GameSelectPanel(MenuBuilder& builder, Workspace& workspace, const TAVO::Tuple<2, float>& size,
                     std::unique_ptr<Component> quitButton, std::unique_ptr<Component> fullscreenButton,
                     std::unique_ptr<GameSelectEventHandler> handler);

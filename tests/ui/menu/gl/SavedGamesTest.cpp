@@ -144,3 +144,39 @@ TEST_F(SavedGames, ABrokenGameCannotBeStarted) {
     EXPECT_EQ(page(), Page::loading);
     ASSERT_TRUE(waitFor([&] { return page() == Page::inGame; }));
 }
+
+// The game opens its saved games, and asks for their thumbnails, before its
+// window: a menu built after that lists them at once, the list page shown,
+// and asks for no thumbnail again.
+TEST_F(SavedGames, AShelfOpenedBeforeTheMenuIsListedAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(twoGames());
+    const std::vector<std::string> both = listed();
+    moveTo(item(games().gamesList(), 1));
+    click(windowPoint(games().trashMark()));
+    sync();
+    workspace->stop();
+    workspace->setEventHandler(nullptr);
+    menu.reset();
+    workspace.reset();
+    workspace = std::make_unique<Workspace>(log, logger, configuration);
+    workspace->shelf().open(savedGames());
+    workspace->shelf().loadThumbnails();
+    menu = std::make_unique<GameMenu>(*workspace, view);
+    view.menu = menu.get();
+    menu->setup(*shader, builtIn.archive, configuration);
+    menu->setGeometry(TAVO::Tuple<2, float>(width, height));
+    workspace->setEventHandler(&view);
+    EXPECT_FALSE(games().showsTitlePage());
+    EXPECT_EQ(games().gamesList().count(), 1u);
+    EXPECT_EQ(games().trashList().count(), 1u);
+    EXPECT_TRUE(games().openTrashShown());
+    sync();
+    const Shelf::Description& listedOne = workspace->shelf().description(both[0]);
+    const Shelf::Description& trashedOne = workspace->shelf().description(both[1]);
+    ASSERT_TRUE(listedOne.thumbnailReady);
+    ASSERT_TRUE(trashedOne.thumbnailReady);
+    // One thumbnail each, the listed game's first.
+    EXPECT_EQ(listedOne.tile, 0u);
+    EXPECT_EQ(trashedOne.tile, 1u);
+    EXPECT_EQ(workspace->shelf().thumbnailPageCount(), 1u);
+}
