@@ -174,7 +174,6 @@ void GameProgram::start() {
     view_->setupShaders(configuration_);
     application_->setEventHandler(view_.get());
     workspace_->setEventHandler(view_.get());
-    workspace_->setGalleryDirectory(configuration_.get("gallery"));
     clock_ = std::make_unique<FrameClock>(TAVO::PerformanceCounter::now());
 }
 
@@ -220,6 +219,11 @@ void GameProgram::drawFrame() {
     view_->draw();
     application_->swap();
     ++frames_;
+    // The gallery's pictures are read once the first frame is out: until the
+    // picture page is opened nothing shows them, and at start they would
+    // compete with the making of the first frame.
+    if (frames_ == 1)
+        workspace_->setGalleryDirectory(configuration_.get("gallery"));
     pacer_->drawn(begin, TAVO::PerformanceCounter::now());
     if (pacer_->pacing() && !pacing)
         TAVO::Log::line(log_->entry()) << "The buffer swaps do not wait for the display; the game paces its frames.";
