@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "foundation/exceptions/Exception.h"
-#include "foundation/exceptions/ReleaseException.h"
 #include "foundation/exceptions/UninitializedException.h"
 #include "foundation/threads/Runner.h"
 
@@ -14,7 +13,7 @@ namespace TAVO {
 // them back finished.
 class WorkerPool::Lane : public Runner {
 public:
-    explicit Lane(WorkerPool& pool) : pool_(pool) {}
+    Lane(WorkerPool& pool, bool first) : pool_(pool), first_(first) {}
     ~Lane() override {
         try {
             stop();
@@ -24,16 +23,22 @@ public:
     }
 
     void run() override {
-        while (running() && !pool_.stopping_.load()) {
+        for (;;) {
             Queued entry;
-            if (!pool_.next(entry)) {
-                pool_.work_.acquire();
-                continue;
-            }
-            // A stop asked for meanwhile leaves the job for a later start.
-            if (pool_.stopping_.load()) {
-                pool_.putBack(std::move(entry));
-                break;
+            {
+                std::unique_lock<std::mutex> lock(pool_.queuedMutex_);
+                auto found = pool_.queued_.end();
+                pool_.queuedChanged_.wait(lock, [&] {
+                    if (!running() || pool_.stopping_)
+                        return true;
+                    found = pool_.next(first_);
+                    return found != pool_.queued_.end();
+                });
+                // A stop leaves what is queued for a later start.
+                if (!running() || pool_.stopping_)
+                    return;
+                entry = std::move(*found);
+                pool_.queued_.erase(found);
             }
             bool success = false;
             try {
@@ -50,15 +55,16 @@ public:
         }
     }
 
-    void wake() override { pool_.wakeOne(); }
+    void wake() override { pool_.wakeAll(); }
 
 private:
     WorkerPool& pool_;
+    bool first_;
 };
 
-WorkerPool::WorkerPool(std::uint32_t threads) : work_(0) {
+WorkerPool::WorkerPool(std::uint32_t threads) {
     for (std::uint32_t i = 0; i < std::max<std::uint32_t>(1, threads); ++i)
-        lanes_.push_back(std::make_unique<Lane>(*this));
+        lanes_.push_back(std::make_unique<Lane>(*this, i == 0));
 }
 
 WorkerPool::~WorkerPool() {
@@ -69,30 +75,22 @@ WorkerPool::~WorkerPool() {
     }
 }
 
-void WorkerPool::add(std::unique_ptr<Worker::Job> job) {
+void WorkerPool::add(std::unique_ptr<Worker::Job> job, bool firstThread) {
     if (!job)
         throw UninitializedException(SourceLocation(), "job");
     std::shared_ptr<Worker::Job> shared(std::move(job));
     unfinished_.fetch_add(1);
     {
-        Mutex::Guard guard(queuedMutex_);
-        queued_.push_back(Queued{added_++, std::move(shared)});
+        std::lock_guard<std::mutex> lock(queuedMutex_);
+        queued_.push_back(Queued{added_++, std::move(shared), firstThread});
     }
-    wakeOne();
+    // Only some threads may take it: every one looks.
+    queuedChanged_.notify_all();
 }
 
-bool WorkerPool::next(Queued& entry) {
-    Mutex::Guard guard(queuedMutex_);
-    if (queued_.empty())
-        return false;
-    entry = std::move(queued_.front());
-    queued_.pop_front();
-    return true;
-}
-
-void WorkerPool::putBack(Queued entry) {
-    Mutex::Guard guard(queuedMutex_);
-    queued_.push_front(std::move(entry));
+std::deque<WorkerPool::Queued>::iterator WorkerPool::next(bool firstThread) {
+    return std::find_if(queued_.begin(), queued_.end(),
+                        [&](const Queued& entry) { return firstThread || !entry.firstThread; });
 }
 
 void WorkerPool::finished(Queued& entry, bool success) {
@@ -121,17 +119,22 @@ std::uint64_t WorkerPool::poll() {
 }
 
 void WorkerPool::start() {
-    stopping_.store(false);
+    {
+        std::lock_guard<std::mutex> lock(queuedMutex_);
+        stopping_ = false;
+    }
     for (const std::unique_ptr<Lane>& lane : lanes_)
         lane->start();
 }
 
 void WorkerPool::stop() {
-    // Every waiting thread is woken to see the flag; one running a job sees
-    // it when the job ends.
-    stopping_.store(true);
-    for (std::size_t i = 0; i < lanes_.size(); ++i)
-        wakeOne();
+    // A waiting thread sees the flag at once; one running a job when its
+    // job ends.
+    {
+        std::lock_guard<std::mutex> lock(queuedMutex_);
+        stopping_ = true;
+    }
+    queuedChanged_.notify_all();
     for (const std::unique_ptr<Lane>& lane : lanes_)
         lane->stop();
 }
@@ -141,12 +144,11 @@ void WorkerPool::setExceptionHandler(ExceptionHandler* handler) {
         lane->setExceptionHandler(handler);
 }
 
-void WorkerPool::wakeOne() {
-    try {
-        work_.release();
-    } catch (const ReleaseException&) {
-        // The count is at its maximum: the threads are awake anyway.
-    }
+void WorkerPool::wakeAll() {
+    // Taken and let go first, so that a thread between its look at the
+    // flags and its wait cannot miss the call.
+    { std::lock_guard<std::mutex> lock(queuedMutex_); }
+    queuedChanged_.notify_all();
 }
 
 } // namespace TAVO

@@ -1,14 +1,15 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "foundation/threads/Mutex.h"
-#include "foundation/threads/Semaphore.h"
 #include "foundation/threads/Worker.h"
 
 namespace TAVO {
@@ -31,8 +32,11 @@ public:
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     // Takes ownership of the job and queues it. May be called from any
-    // thread, also from a job. A null job throws UninitializedException.
-    void add(std::unique_ptr<Worker::Job> job);
+    // thread, also from a job. A job for the first thread runs there only,
+    // after the ones for it added before: jobs that allocate much then keep
+    // to one thread, whose freed memory the next one reuses. A null job
+    // throws UninitializedException.
+    void add(std::unique_ptr<Worker::Job> job, bool firstThread = false);
     // Delivers through done or failed, in the order added, every finished
     // job whose predecessors are all delivered; the number delivered. An
     // exception from done or failed leaves poll; later entries stay queued.
@@ -55,26 +59,25 @@ private:
     struct Queued {
         std::uint64_t number = 0;
         std::shared_ptr<Worker::Job> job;
+        bool firstThread = false;
     };
     struct Finished {
         std::shared_ptr<Worker::Job> job;
         bool success = false;
     };
 
-    // Pops the next queued job into the entry; false when there is none.
-    bool next(Queued& entry);
-    // Queues a job taken by next again, first.
-    void putBack(Queued entry);
+    // Under queuedMutex_: the next queued job the thread may take, or end.
+    std::deque<Queued>::iterator next(bool firstThread);
     void finished(Queued& entry, bool success);
-    // Lets one waiting thread look at the queue again.
-    void wakeOne();
+    // Lets every waiting thread look at the queue again.
+    void wakeAll();
 
-    Semaphore work_;
-    std::atomic<bool> stopping_{false};
-    std::atomic<std::uint64_t> unfinished_{0};
-    Mutex queuedMutex_;
+    std::mutex queuedMutex_;
+    std::condition_variable queuedChanged_;
     std::deque<Queued> queued_;
     std::uint64_t added_ = 0;
+    bool stopping_ = false;
+    std::atomic<std::uint64_t> unfinished_{0};
     Mutex finishedMutex_;
     // By the number given when added.
     std::map<std::uint64_t, Finished> finished_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -148,6 +149,34 @@ TEST(WorkerPoolJobs, AFailedRunIsDeliveredInItsPlaceAndReported) {
     EXPECT_EQ(handler.count.load(), 1);
     EXPECT_THROW(pool.add(nullptr), UninitializedException);
     EXPECT_EQ(WorkerPool(0).threads(), 1u);
+}
+
+// Jobs for the first thread keep to it: one waits while that thread is
+// busy, however many others are free, and the rest run beside them.
+TEST(WorkerPoolJobs, JobsForTheFirstThreadKeepToIt) {
+    Record record;
+    std::atomic<bool> open{false};
+    WorkerPool pool(3);
+    pool.add(std::make_unique<StepJob>(record, "A", [&] { return open.load(); }), true);
+    pool.add(std::make_unique<StepJob>(record, "B"));
+    pool.add(std::make_unique<StepJob>(record, "C"), true);
+    pool.add(std::make_unique<StepJob>(record, "D"));
+    pool.start();
+    ASSERT_TRUE(waitUntil([&] { return has(record, "D:run"); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(has(record, "C:run"));
+    open.store(true);
+    pollUntil(pool, [&] { return deliveries(record).size() == 4; });
+    pool.stop();
+    EXPECT_EQ(deliveries(record), (std::vector<std::string>{"A:done", "B:done", "C:done", "D:done"}));
+    const std::vector<std::string> entries = record.entries();
+    const std::vector<std::thread::id> threads = record.threads();
+    auto ranOn = [&](const std::string& name) {
+        return threads[std::size_t(std::find(entries.begin(), entries.end(), name + ":run") - entries.begin())];
+    };
+    EXPECT_EQ(ranOn("A"), ranOn("C"));
+    EXPECT_NE(ranOn("A"), ranOn("B"));
+    EXPECT_NE(ranOn("A"), ranOn("D"));
 }
 
 // As a Worker's: an exception from a completion leaves poll, and the rest
