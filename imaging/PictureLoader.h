@@ -18,8 +18,9 @@ class Log;
 
 // Loads picture files through the codec factory, at full size or scaled and
 // cut to a centred square, at once or as a job on its own worker threads:
-// up to maximumThreads pictures are read side by side, and their results
-// are heard in the order they were asked for.
+// JPEG thumbnails, read at an eighth, up to maximumThreads side by side,
+// pictures read whole one after another, and the results of all heard in
+// the order they were asked for.
 class PictureLoader {
 public:
     // Hears the result of one asynchronous load, on the thread that polls.
@@ -92,6 +93,10 @@ public:
 private:
     TAVO::Log& log_;
     TAVO::WorkerPool worker_;
+    // Whether loadPicture reads the file at an eighth of its size (a JPEG
+    // for a thumbnail).
+    static bool readAtAnEighth(const std::string& path, std::uint32_t side);
+
     // Shared work pictures of the scaling step, one scaling at a time.
     TAVO::Mutex scalerMutex_;
     TAVO::SignalReduceWork work_;
