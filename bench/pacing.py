@@ -4,9 +4,19 @@
 #
 #   pacing.py SCREEN_WATCH XVFB_PID TOOLS BEFORE AFTER [REPEATS]
 #
-# TOOLS is a bin folder with kestrune-puzzle and kestrune-model (they make the
-# saved 999-piece game both binaries resume). Prints the medians of REPEATS
-# runs (default 3) with the goals.
+# TOOLS is a bin folder with kestrune-puzzle, kestrune-model and
+# kestrune-gallery (they make the saved 999-piece games both binaries open
+# and the gallery's sample pictures). Prints the medians of REPEATS runs
+# (default 3) with the goals.
+#
+# KESTRUNE_BENCH_PARTS chooses what is measured (default "pacing list"):
+#   pacing  the measures of run-pacing.sh on the bare X server;
+#   list    launch -> the saved-games list complete, under a window manager
+#           (openbox, started here unless the display has one already):
+#           the game started maximised in a play folder as a player has it
+#           (five saved 999-piece games of 4000 x 3000 JPEGs, the gallery's
+#           four sample pictures), once with one picture for the five games
+#           and once with five different pictures.
 import math, os, shutil, statistics, subprocess, sys, tempfile, time
 
 SCREEN = (1280, 1024)
@@ -18,6 +28,12 @@ TABLE_SHARE = 0.4
 CPU_SECONDS = 5.0
 SETTLE_SECONDS = 1.5
 CARRY_SECONDS = 3.0
+# The saved games of the list's measure, and the vivid pixels a thumbnail of
+# one shows in the list (128 x 128 of strong colours).
+LIST_GAMES = 5
+THUMBNAIL_PIXELS = 16000
+# The list is complete when its pixels stayed the same this long.
+LIST_QUIET = 1.0
 
 watch, xvfb_pid, tools, binaries = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4:6]
 repeats = int(sys.argv[6]) if len(sys.argv) > 6 else 3
@@ -46,12 +62,14 @@ def cores(game_pid, seconds):
     return (g1 - g0) / (t1 - t0), (x1 - x0) / (t1 - t0)
 
 
-def write_picture(path):
-    """A 4000 x 3000 JPEG of vivid colours in diagonal bands."""
+def write_picture(path, variant=0):
+    """A 4000 x 3000 JPEG of vivid colours in diagonal bands; each variant
+    has bands of its own width and slant."""
     width, height = PICTURE
+    period, slant = ((500, 3), (650, 2), (800, 1), (950, 4), (1100, 5))[variant]
     row = bytearray()
     for x in range(width):
-        h = (x * 6.0 / 500.0) % 6.0
+        h = (x * 6.0 / period) % 6.0
         k = int(255 * (1 - abs(h % 2 - 1)))
         row += bytes(((255, k, 40), (k, 255, 40), (40, 255, k), (40, k, 255), (k, 40, 255), (255, 40, k))[int(h)])
     doubled = bytes(row) * 2
@@ -59,7 +77,7 @@ def write_picture(path):
     with open(ppm, 'wb') as f:
         f.write(b'P6\n%d %d\n255\n' % (width, height))
         for y in range(height):
-            shift = (y * 3) % width * 3
+            shift = (y * slant) % width * 3
             f.write(doubled[shift:shift + width * 3])
     with open(path, 'wb') as out:
         subprocess.run(['cjpeg', '-quality', '90', ppm], stdout=out, check=True)
@@ -75,10 +93,11 @@ def requested_count():
     raise RuntimeError('no requested count gives %d pieces' % PIECES)
 
 
-def make_saved_game(folder, picture):
+def make_saved_game(folder, pictures):
+    """A 999-piece game of each picture, the last one first in the list."""
     requested = requested_count()
-    run(os.path.join(tools, 'kestrune-model'), 'session', '--folder', folder,
-        input='new %s %d\nsync\nquit\n' % (picture, requested), seconds=600)
+    script = ''.join('new %s %d\nsync\n' % (picture, requested) for picture in pictures)
+    run(os.path.join(tools, 'kestrune-model'), 'session', '--folder', folder, input=script + 'quit\n', seconds=600)
     if not os.path.exists(os.path.join(folder, 'puzzles.dat')):
         raise RuntimeError('kestrune-model made no saved game')
 
@@ -183,6 +202,93 @@ class Game:
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
+class WindowManager:
+    """Openbox on the display, unless a window manager runs there already."""
+
+    def __init__(self):
+        self.process = None
+        ready = os.path.join(tempfile.mkdtemp(prefix='kestrune-wm-'), 'ready')
+        process = subprocess.Popen(['openbox', '--sm-disable', '--startup', 'touch %s' % ready],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        end = time.monotonic() + 30
+        while not os.path.exists(ready):
+            if process.poll() is not None:
+                # Another window manager has the display.
+                break
+            if time.monotonic() > end:
+                process.kill()
+                raise RuntimeError('openbox did not start')
+            time.sleep(0.05)
+        else:
+            self.process = process
+        shutil.rmtree(os.path.dirname(ready), ignore_errors=True)
+
+    def end(self):
+        if self.process is not None:
+            self.process.terminate()
+            self.process.wait(30)
+            self.process = None
+
+
+def list_launch(binary, saved, gallery):
+    """Seconds from the launch, maximised, to the first thumbnail of the
+    saved-games list and to the list complete (its pixels settled with all
+    the thumbnails)."""
+    folder = tempfile.mkdtemp(prefix='kestrune-list-')
+    process = None
+    try:
+        shutil.copy(os.path.join(saved, 'puzzles.dat'), folder)
+        shutil.copytree(gallery, os.path.join(folder, 'gallery'))
+        with open(os.path.join(folder, 'configuration.txt'), 'w') as f:
+            f.write('maximized=true\n')
+        # The pointer on the window's title bar, off the game's items.
+        run('xdotool', 'mousemove', SCREEN[0] // 4, 4)
+        # Below the title: the list and the buttons beside it.
+        top = SCREEN[1] // 4
+        watcher = subprocess.Popen([watch, 'settle', 'vivid', str(THUMBNAIL_PIXELS), str(LIST_QUIET), '60',
+                                    '0', str(top), str(SCREEN[0]), str(SCREEN[1] - top)],
+                                   stdout=subprocess.PIPE, text=True)
+        # Launched once the screen has been read.
+        if not watcher.stdout.readline().startswith('start'):
+            raise RuntimeError('screen-watch did not start')
+        launched = time.time()
+        process = subprocess.Popen([binary, '--configuration', 'configuration.txt'], cwd=folder,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        out, _ = watcher.communicate(timeout=90)
+        lines = out.split('\n')
+        if watcher.returncode != 0 or len(lines) < 2:
+            raise RuntimeError('the list did not settle')
+        settled = float(lines[0].split()[0])
+        thumbnails = dict((int(k), float(t)) for k, t in (line.split() for line in lines[1:] if line))
+        if len(thumbnails) != LIST_GAMES:
+            raise RuntimeError('the list settled with %d thumbnails, not %d' % (len(thumbnails), LIST_GAMES))
+        return thumbnails[1] - launched, settled - launched
+    finally:
+        if process is not None and process.poll() is None:
+            process.terminate()
+            try:
+                process.wait(60)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def measure_list(cases, gallery, results):
+    """The list's measures of each binary for each case of saved games, the
+    runs taking turns."""
+    manager = WindowManager()
+    try:
+        for _ in range(repeats):
+            for case, saved in cases:
+                for binary, found in zip(binaries, results):
+                    first, complete = list_launch(binary, saved, gallery)
+                    found.setdefault('list first ' + case, []).append(first)
+                    found.setdefault('list ' + case, []).append(complete)
+    finally:
+        manager.end()
+
+
 def measure_once(binary, saved, add):
     """One run of every measurement of the binary."""
     game = Game(binary, saved, SCREEN, True)
@@ -213,18 +319,23 @@ def measure_once(binary, saved, add):
                 game.end()
 
 
-def measure(saved):
+def measure(saved, list_cases, gallery):
     """The medians of each binary, the runs of the two taking turns so that
     a change of the machine's load falls on both."""
     results = [{} for _ in binaries]
-    for _ in range(repeats):
-        for binary, found in zip(binaries, results):
-            measure_once(binary, saved, lambda name, value: found.setdefault(name, []).append(value))
+    if 'pacing' in PARTS:
+        for _ in range(repeats):
+            for binary, found in zip(binaries, results):
+                measure_once(binary, saved, lambda name, value: found.setdefault(name, []).append(value))
+    if 'list' in PARTS:
+        measure_list(list_cases, gallery, results)
     medians = []
     for found in results:
         values = {name: statistics.median(runs) for name, runs in found.items()}
-        values['reads'] = min(found['reads'])
+        if 'reads' in found:
+            values['reads'] = min(found['reads'])
         values['ranges'] = {name: (min(runs), max(runs)) for name, runs in found.items()}
+        values['runs'] = found
         medians.append(values)
     return medians
 
@@ -240,22 +351,37 @@ ROWS = [
     ('carry 1280x1024 on', 'carrying a part, 1280 x 1024, antialiasing: updates/s', '%.1f', '>= 30'),
     ('launch', 'launch -> the list painted: s', '%.3f', '<= 0.3'),
     ('resume', 'resume click -> 999 pieces shown: s', '%.3f', '<= 0.3'),
+    ('list first one', 'maximised launch -> first saved-game thumbnail: s', '%.3f', ''),
+    ('list one', '  -> list of 5 games of one picture complete: s', '%.3f', '<= 0.35'),
+    ('list first five', 'maximised launch -> first saved-game thumbnail: s', '%.3f', ''),
+    ('list five', '  -> list of 5 games of 5 pictures complete: s', '%.3f', '<= 0.35'),
 ]
 
 # The rows whose spread over the runs is printed too: the times waited,
 # which vary most with the load of a shared machine.
-RANGES = ('launch', 'resume')
+RANGES = ('launch', 'resume', 'list one', 'list five')
+PARTS = os.environ.get('KESTRUNE_BENCH_PARTS', 'pacing list').split()
 
 
 def main():
     work = tempfile.mkdtemp(prefix='kestrune-pacing-bench-')
     try:
-        picture = os.path.join(work, 'picture.jpg')
-        write_picture(picture)
+        pictures = [os.path.join(work, 'picture%d.jpg' % i) for i in range(LIST_GAMES)]
+        for i, picture in enumerate(pictures if 'list' in PARTS else pictures[:1]):
+            write_picture(picture, i)
         saved = os.path.join(work, 'saved')
         os.makedirs(saved)
-        make_saved_game(saved, picture)
-        medians = measure(saved)
+        if 'pacing' in PARTS:
+            make_saved_game(saved, pictures[:1])
+        cases, gallery = [], os.path.join(work, 'gallery')
+        if 'list' in PARTS:
+            for case, chosen in (('one', pictures[:1] * LIST_GAMES), ('five', pictures)):
+                folder = os.path.join(work, 'saved-' + case)
+                os.makedirs(folder)
+                make_saved_game(folder, chosen)
+                cases.append((case, folder))
+            run(os.path.join(tools, 'kestrune-gallery'), gallery)
+        medians = measure(saved, cases, gallery)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print('before: %s' % binaries[0])
@@ -263,15 +389,25 @@ def main():
     print('medians of %d runs; the machine is shared, so single figures are noisy' % repeats)
     print('%-58s %9s %9s  %s' % ('', 'before', 'after', 'goal'))
     for key, label, form, goal in ROWS:
+        if key not in medians[0]:
+            continue
         print('%-58s %9s %9s  %s' % (label, form % medians[0][key], form % medians[1][key], goal))
         if key in RANGES:
             spread = ('before %s to %s, after %s to %s' % (form, form, form, form)) % (
                 medians[0]['ranges'][key] + medians[1]['ranges'][key])
             print('%-58s %s' % ('  the same, the fastest run to the slowest', spread))
-    print("cores: the game's CPU time (all its threads) over the wall time; the X server's share is not in it")
-    print("and is shown apart (0 when the display is not the script's own)")
-    print('screen updates are counted on reads of the window, at least %.0f and %.0f reads a second' %
-          (medians[0]['reads'], medians[1]['reads']))
+    if 'pacing' in PARTS:
+        print("cores: the game's CPU time (all its threads) over the wall time; the X server's share is not in it")
+        print("and is shown apart (0 when the display is not the script's own)")
+        print('screen updates are counted on reads of the window, at least %.0f and %.0f reads a second' %
+              (medians[0]['reads'], medians[1]['reads']))
+    if 'list' in PARTS:
+        print('the list complete: the first read of the pixels below its title that then stayed %.1f s the same,' %
+              LIST_QUIET)
+        print('with %d thumbnails shown; every run, in order:' % LIST_GAMES)
+        for key in ('list one', 'list five'):
+            for name, values in zip(('before', 'after'), medians):
+                print('  %-10s %-7s %s' % (key, name, ' '.join('%.3f' % v for v in values['runs'][key])))
 
 
 main()

@@ -13,6 +13,17 @@
  *       cover at least a hundredth of the rectangle). Prints the wall-clock
  *       time of that read (seconds since the epoch) and the count; exit code
  *       1 when TIMEOUT seconds pass first.
+ *   screen-watch settle KIND UNIT QUIET TIMEOUT X Y W H
+ *       prints "start" and the wall-clock time of its first read at once,
+ *       then reads until the rectangle, changed since, has shown the same
+ *       pixels for QUIET seconds (a picture filled in step by step, e.g. a
+ *       list of thumbnails, has come to its end). Prints the wall-clock time
+ *       of the first read of those pixels and their count of the kind (KIND
+ *       as for wait), then one line per UNIT pixels of the kind that came:
+ *       the count of UNITs and the wall-clock time of the first read that
+ *       showed at least half a UNIT less than that many pixels (when each
+ *       thumbnail of UNIT pixels came). Exit code 1 when TIMEOUT seconds
+ *       pass first.
  *   screen-watch click-wait X0 Y0 KIND MIN TIMEOUT X Y W H
  *       moves the pointer to (X0, Y0), clicks the left button through the
  *       XTest extension and waits as wait does; prints the seconds from the
@@ -154,6 +165,46 @@ static int wait_for(const char* kind, long minimum, double timeout, double* when
     }
 }
 
+static int settle(const char* kind, long unit, double quiet, double timeout) {
+    const size_t size = (size_t)image->bytes_per_line * (size_t)height;
+    unsigned char* previous = malloc(size);
+    /* The first read at which each count of units was reached. */
+    enum { most = 64 };
+    double reached[most + 1];
+    if (!previous || unit <= 0)
+        return 2;
+    int units = 0, moved = 0;
+    read_rectangle();
+    memcpy(previous, image->data, size);
+    double changed = now_wall(), changed_monotonic = now_monotonic();
+    printf("start %.6f\n", changed);
+    fflush(stdout);
+    const double end = changed_monotonic + timeout;
+    long count = count_kind(kind);
+    for (;;) {
+        while (units < most && count >= (long)(units + 1) * unit - unit / 2)
+            reached[++units] = changed;
+        read_rectangle();
+        const double read = now_wall(), read_monotonic = now_monotonic();
+        if (memcmp(previous, image->data, size) != 0) {
+            memcpy(previous, image->data, size);
+            changed = read, changed_monotonic = read_monotonic;
+            count = count_kind(kind);
+            moved = 1;
+        } else if (moved && read_monotonic - changed_monotonic >= quiet) {
+            printf("%.6f %ld\n", changed, count);
+            for (int k = 1; k <= units; ++k)
+                printf("%d %.6f\n", k, reached[k]);
+            free(previous);
+            return 0;
+        }
+        if (read_monotonic > end) {
+            free(previous);
+            return 1;
+        }
+    }
+}
+
 static int count_updates(double seconds) {
     const size_t size = (size_t)image->bytes_per_line * (size_t)height;
     unsigned char* previous = malloc(size);
@@ -242,6 +293,10 @@ int main(int argc, char** argv) {
         double when = 0.0;
         return wait_for(argv[2], atol(argv[3]), atof(argv[4]), &when);
     }
+    if (argc == 10 && strcmp(argv[1], "settle") == 0) {
+        open_rectangle(atoi(argv[6]), atoi(argv[7]), atoi(argv[8]), atoi(argv[9]));
+        return settle(argv[2], atol(argv[3]), atof(argv[4]), atof(argv[5]));
+    }
     if (argc == 11 && strcmp(argv[1], "click-wait") == 0) {
         open_rectangle(atoi(argv[7]), atoi(argv[8]), atoi(argv[9]), atoi(argv[10]));
         return click_wait(atoi(argv[2]), atoi(argv[3]), argv[4], atol(argv[5]), atof(argv[6]));
@@ -252,6 +307,7 @@ int main(int argc, char** argv) {
     }
     fprintf(stderr, "usage: screen-watch count SECONDS X Y W H\n"
                     "       screen-watch wait KIND MIN TIMEOUT X Y W H\n"
+                    "       screen-watch settle KIND UNIT QUIET TIMEOUT X Y W H\n"
                     "       screen-watch click-wait X0 Y0 KIND MIN TIMEOUT X Y W H\n"
                     "       screen-watch find X Y W H\n");
     return 2;

@@ -154,6 +154,13 @@ void GameProgram::start() {
     if (TAVO::isParameterTrue(configuration_, "developer_mode"))
         TAVO::Log::line(log_->entry()) << "Developer mode enabled.";
 
+    // The saved games are opened before the window: their thumbnails are
+    // made on the picture loader's threads while the window and its GL
+    // context come up, which is most of the start.
+    workspace_ = std::make_unique<Workspace>(*log_, *logger_, configuration_);
+    workspace_->shelf().open();
+    workspace_->shelf().loadThumbnails();
+
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // Interrupt and termination requests are the program's own (StopSignals).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -171,13 +178,10 @@ void GameProgram::start() {
     const long long second = TAVO::PerformanceCounter::toTicks(TAVO::Duration(1000));
     pacer_ = std::make_unique<FramePacer>(FramePacer::intervalTicks(application_->refreshRate(), second), swapWaits);
 
-    workspace_ = std::make_unique<Workspace>(*log_, *logger_, configuration_);
     view_ = std::make_unique<View>(*application_, *log_, *workspace_, configuration_, resources_->package());
     view_->setupShaders(configuration_);
     application_->setEventHandler(view_.get());
     workspace_->setEventHandler(view_.get());
-    workspace_->setGalleryDirectory(configuration_.get("gallery"));
-    workspace_->shelf().open();
     clock_ = std::make_unique<FrameClock>(reading());
 }
 
@@ -223,6 +227,11 @@ void GameProgram::drawFrame() {
     view_->draw();
     application_->swap();
     ++frames_;
+    // The gallery's pictures are read once the first frame is out: until the
+    // picture page is opened nothing shows them, and at start they would
+    // compete with the making of the first frame.
+    if (frames_ == 1)
+        workspace_->setGalleryDirectory(configuration_.get("gallery"));
     pacer_->drawn(begin, reading());
     if (pacer_->pacing() && !pacing)
         TAVO::Log::line(log_->entry()) << "The buffer swaps do not wait for the display; the game paces its frames.";

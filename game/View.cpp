@@ -243,7 +243,11 @@ void View::resized(std::int32_t width, std::int32_t height) {
     requestRedraw();
     if (width <= 0 || height <= 0)
         return;
-    windowSize_ = Tuple<2, unsigned int>(unsigned(width), unsigned(height));
+    // The first size report and the resize event behind it may tell one size.
+    const Tuple<2, unsigned int> size{unsigned(width), unsigned(height)};
+    if (size == windowSize_)
+        return;
+    windowSize_ = size;
     camera_.setViewport(windowSize_);
     target_.resize(windowSize_);
     if (setUp_)

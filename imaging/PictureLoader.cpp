@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <thread>
 
 #include "foundation/exceptions/ExceptionLogger.h"
 #include "foundation/exceptions/UnexpectedValueException.h"
@@ -71,7 +72,8 @@ void PictureLoader::Job::failed() {
         notifier->failed();
 }
 
-PictureLoader::PictureLoader(Log& log) : log_(log) {}
+PictureLoader::PictureLoader(Log& log)
+    : log_(log), worker_(std::clamp(std::thread::hardware_concurrency(), 1u, maximumThreads)) {}
 
 PictureLoader::~PictureLoader() { worker_.stop(); }
 
@@ -157,5 +159,15 @@ void PictureLoader::loadAsync(const std::string& path, std::unique_ptr<Notifier>
 }
 
 void PictureLoader::loadAsync(const std::string& path, std::uint32_t side, std::unique_ptr<Notifier> notifier) {
-    worker_.add(std::make_unique<Job>(*this, path, side, std::move(notifier)));
+    // A picture read whole can take hundreds of megabytes on its way: those
+    // keep to one thread, which reuses what the one before freed. A JPEG
+    // read at an eighth for its thumbnail is small and goes beside them.
+    worker_.add(std::make_unique<Job>(*this, path, side, std::move(notifier)), !readAtAnEighth(path, side));
+}
+
+bool PictureLoader::readAtAnEighth(const std::string& path, std::uint32_t side) {
+    if (side == 0)
+        return false;
+    const std::unique_ptr<DataImporter> importer(Factory().importer(path));
+    return dynamic_cast<JPEGImporter*>(importer.get()) != nullptr;
 }

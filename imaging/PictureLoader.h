@@ -6,6 +6,7 @@
 
 #include "foundation/threads/Mutex.h"
 #include "foundation/threads/Worker.h"
+#include "foundation/threads/WorkerPool.h"
 #include "imaging/Picture.h"
 #include "imaging/Signal.h"
 #include "imaging/SignalReduceWork.h"
@@ -16,7 +17,10 @@ class Log;
 } // namespace TAVO
 
 // Loads picture files through the codec factory, at full size or scaled and
-// cut to a centred square, at once or as a job on its own worker thread.
+// cut to a centred square, at once or as a job on its own worker threads:
+// JPEG thumbnails, read at an eighth, up to maximumThreads side by side,
+// pictures read whole one after another, and the results of all heard in
+// the order they were asked for.
 class PictureLoader {
 public:
     // Hears the result of one asynchronous load, on the thread that polls.
@@ -28,8 +32,8 @@ public:
         virtual void failed() = 0;
     };
 
-    // One load on the worker. It owns its notifier until it hands it the
-    // result; a job destroyed before that destroys the notifier unheard.
+    // One load on a worker thread. It owns its notifier until it hands it
+    // the result; a job destroyed before that destroys the notifier unheard.
     class Job : public TAVO::Worker::Job {
     public:
         Job(PictureLoader& loader, std::string path, std::uint32_t side, std::unique_ptr<Notifier> notifier);
@@ -48,6 +52,8 @@ public:
 
     // The side of the thumbnails of the gallery and of saved games.
     static constexpr std::uint32_t thumbnailSide = 128;
+    // The most pictures loaded at once (fewer on a machine of fewer cores).
+    static constexpr std::uint32_t maximumThreads = 4;
 
     explicit PictureLoader(TAVO::Log& log);
     ~PictureLoader();
@@ -66,7 +72,9 @@ public:
     // square of side min(width, height), reduced by halving and resampling.
     void scalePicture(Picture& picture, std::uint32_t side);
 
-    // Queues a load on the worker; the notifier hears the result at a later poll.
+    // Queues a load for the worker threads; the notifier hears the result at
+    // a later poll, after the loads queued before it. May be called from any
+    // thread.
     void loadAsync(const std::string& path, std::unique_ptr<Notifier> notifier);
     void loadAsync(const std::string& path, std::uint32_t side, std::unique_ptr<Notifier> notifier);
     // Delivers the results of finished jobs on the calling thread; the
@@ -84,7 +92,11 @@ public:
 
 private:
     TAVO::Log& log_;
-    TAVO::Worker worker_;
+    TAVO::WorkerPool worker_;
+    // Whether loadPicture reads the file at an eighth of its size (a JPEG
+    // for a thumbnail).
+    static bool readAtAnEighth(const std::string& path, std::uint32_t side);
+
     // Shared work pictures of the scaling step, one scaling at a time.
     TAVO::Mutex scalerMutex_;
     TAVO::SignalReduceWork work_;

@@ -101,6 +101,46 @@ void Shelf::loadThumbnail(const std::string& id) {
     if (!enabled_ || closing())
         return;
     queue(std::make_unique<LoadThumbnailJob>(*this, id, workspace_->loader()));
+    const auto found = descriptions_.find(id);
+    if (found != descriptions_.end())
+        found->second.thumbnailPending = true;
+}
+
+void Shelf::loadThumbnails() {
+    for (const auto* ids : {&games_, &trash_})
+        for (const std::string& id : *ids) {
+            const auto found = descriptions_.find(id);
+            if (found == descriptions_.end() || found->second.broken || found->second.thumbnailReady ||
+                found->second.thumbnailPending)
+                continue;
+            loadThumbnail(id);
+        }
+}
+
+void Shelf::thumbnailArrived(const std::string& game, const Picture* thumbnail, bool broken) {
+    // A game disposed of meanwhile gets no description again.
+    if (!contains(games_, game) && !contains(trash_, game))
+        return;
+    Description& description = descriptions_[game];
+    description.thumbnailPending = false;
+    description.broken = broken;
+    description.thumbnailReady = thumbnail != nullptr && thumbnail->hasPixels();
+    if (description.thumbnailReady) {
+        try {
+            const std::uint32_t tile = thumbnailAtlas_.allocate();
+            description.tile = tile;
+            while (thumbnailPages_.size() <= thumbnailAtlas_.page(tile))
+                thumbnailPages_.push_back(Picture(thumbnailAtlas_.pageSize()));
+            // The page has three channels: grey and alpha pictures are converted first.
+            thumbnailPages_[thumbnailAtlas_.page(tile)].paste(thumbnailAtlas_.tileRegion(tile).origin(),
+                                                               thumbnail->rgb());
+        } catch (const TAVO::Exception&) {
+            log("Load thumnail for game " + game + " failed.");
+            description.broken = true;
+            description.thumbnailReady = false;
+        }
+    }
+    notifyChanged(game);
 }
 
 void Shelf::trashGame(const std::string& id) {

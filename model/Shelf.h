@@ -14,6 +14,7 @@
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/threads/Worker.h"
 #include "imaging/Picture.h"
+#include "imaging/PictureLoader.h"
 #include "imaging/TileAtlas.h"
 #include "model/PartMeshSet.h"
 #include "model/Table.h"
@@ -22,7 +23,6 @@ namespace TAVO {
 class Log;
 } // namespace TAVO
 
-class PictureLoader;
 class Puzzle;
 class Setup;
 class Workspace;
@@ -63,6 +63,8 @@ public:
     struct Description {
         bool broken = false;
         bool thumbnailReady = false;
+        // A thumbnail was asked for and has not arrived yet.
+        bool thumbnailPending = false;
         // Valid while thumbnailReady.
         std::uint32_t tile = 0;
     };
@@ -162,7 +164,9 @@ public:
         PartMeshSet meshes_;
     };
 
-    // Makes the 128 x 128 thumbnail of a game's picture.
+    // Reads a game's set-up and has the picture loader make the 128 x 128
+    // thumbnail of its picture: the decoding runs on the loader's threads,
+    // beside other thumbnails, and holds up no save queued behind this job.
     class LoadThumbnailJob : public TAVO::Worker::Job {
     public:
         LoadThumbnailJob(Shelf& shelf, std::string game, PictureLoader& loader);
@@ -174,9 +178,23 @@ public:
         Shelf& shelf_;
         std::string game_;
         PictureLoader& loader_;
-        Picture thumbnail_;
         bool failed_ = false;
         bool skipped_ = false;
+        // The loader was asked for the picture; its notifier answers.
+        bool asked_ = false;
+    };
+
+    // Hears the loader's thumbnail of a game's picture, on the main thread.
+    class ThumbnailNotifier : public PictureLoader::Notifier {
+    public:
+        ThumbnailNotifier(Shelf& shelf, std::string game, std::string picture);
+        void loaded(const std::string& path, const Picture& thumbnail) override;
+        void failed() override;
+
+    private:
+        Shelf& shelf_;
+        std::string game_;
+        std::string picture_;
     };
 
     // Removes the entries of the games emptied from the trash.
@@ -256,6 +274,9 @@ public:
     void setCurrentGame(const std::string& id);
     void loadGame();
     void loadThumbnail(const std::string& id);
+    // Asks for the thumbnail of every listed game that is not broken and has
+    // none and none on its way, the games first, then the trash.
+    void loadThumbnails();
     void trashGame(const std::string& id);
     void restoreGame(const std::string& id);
     void disposeGames();
@@ -286,6 +307,7 @@ private:
     friend class SaveBufferJob;
     friend class LoadGameJob;
     friend class LoadThumbnailJob;
+    friend class ThumbnailNotifier;
     friend class DisposeGamesJob;
     friend class CompactJob;
 
@@ -326,6 +348,9 @@ private:
     std::string openFailure(const TAVO::ArchiveFile& file) const;
     void dropUnusable(TAVO::STLVectorSerializable<std::string>& list, std::set<std::string>& seen);
     void notifyChanged(const std::string& id);
+    // The answer to a game's thumbnail, the thumbnail null when none came:
+    // into the atlas, and the lists hear of it.
+    void thumbnailArrived(const std::string& game, const Picture* thumbnail, bool broken);
     void log(const std::string& text) const;
 
     Workspace* workspace_;

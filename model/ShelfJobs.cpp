@@ -228,50 +228,39 @@ void Shelf::LoadThumbnailJob::run() {
     }
     Setup setup;
     SavedGames::readSetup(bytes, setup, *shelf_.log_);
-    if (!loader_.loadPictureScaled(setup.pictureName(), PictureLoader::thumbnailSide, thumbnail_)) {
-        shelf_.log("Unable to load picture " + setup.pictureName() + " for game " + game_ + " thumbnail.");
-        thumbnail_ = Picture();
-        failed_ = true;
-    }
+    // Thumbnails asked for one after another arrive in that order.
+    loader_.loadAsync(setup.pictureName(), PictureLoader::thumbnailSide,
+                      std::make_unique<ThumbnailNotifier>(shelf_, game_, setup.pictureName()));
+    asked_ = true;
 }
 
 void Shelf::LoadThumbnailJob::done() {
-    if (skipped_ || shelf_.closing())
+    // The notifier answers for a picture that is on its way.
+    if (skipped_ || shelf_.closing() || asked_)
         return;
-    // A game disposed of meanwhile gets no description again.
-    if (!contains(shelf_.games_, game_) && !contains(shelf_.trash_, game_))
-        return;
-    Description& description = shelf_.descriptions_[game_];
-    description.broken = failed_;
-    description.thumbnailReady = thumbnail_.hasPixels();
-    if (description.thumbnailReady) {
-        TileAtlas& atlas = shelf_.thumbnailAtlas_;
-        try {
-            const std::uint32_t tile = atlas.allocate();
-            description.tile = tile;
-            while (shelf_.thumbnailPages_.size() <= atlas.page(tile))
-                shelf_.thumbnailPages_.push_back(Picture(atlas.pageSize()));
-            // The page has three channels: grey and alpha pictures are converted first.
-            shelf_.thumbnailPages_[atlas.page(tile)].paste(atlas.tileRegion(tile).origin(), thumbnail_.rgb());
-        } catch (const TAVO::Exception&) {
-            shelf_.log("Load thumnail for game " + game_ + " failed.");
-            description.broken = true;
-            description.thumbnailReady = false;
-        }
-    }
-    shelf_.notifyChanged(game_);
+    shelf_.thumbnailArrived(game_, nullptr, failed_);
 }
 
 void Shelf::LoadThumbnailJob::failed() {
     if (skipped_ || shelf_.closing())
         return;
     shelf_.log("Load thumnail for game " + game_ + " failed.");
-    if (!contains(shelf_.games_, game_) && !contains(shelf_.trash_, game_))
+    shelf_.thumbnailArrived(game_, nullptr, true);
+}
+
+Shelf::ThumbnailNotifier::ThumbnailNotifier(Shelf& shelf, std::string game, std::string picture)
+    : shelf_(shelf), game_(std::move(game)), picture_(std::move(picture)) {}
+
+void Shelf::ThumbnailNotifier::loaded(const std::string&, const Picture& thumbnail) {
+    if (!shelf_.closing())
+        shelf_.thumbnailArrived(game_, &thumbnail, false);
+}
+
+void Shelf::ThumbnailNotifier::failed() {
+    if (shelf_.closing())
         return;
-    Description& description = shelf_.descriptions_[game_];
-    description.broken = true;
-    description.thumbnailReady = false;
-    shelf_.notifyChanged(game_);
+    shelf_.log("Unable to load picture " + picture_ + " for game " + game_ + " thumbnail.");
+    shelf_.thumbnailArrived(game_, nullptr, true);
 }
 
 // ---- disposal and compaction ----

@@ -126,6 +126,9 @@ void Application::release() {
 std::uint32_t Application::processEvents() {
     std::uint32_t count = 0;
     if (initialResize_) {
+        // A size the window manager gave meanwhile (a maximised window's) is
+        // taken in first, so that the first report is already of it.
+        SDL_PumpEvents();
         int width = 0;
         int height = 0;
         SDL_GetWindowSize(window_, &width, &height);

@@ -142,8 +142,8 @@ private:
 // Runs the game until it ends by itself; the exit code.
 int runToEnd(Game& game) { return game.wait(120.0); }
 
-// Starts the game, waits until it has opened the saved games (the last step
-// of start-up), ends it with the signal and returns the exit code.
+// Starts the game, waits until it has opened the saved games (before its
+// window), ends it with the signal and returns the exit code.
 int startAndSignal(Game& game, int number) {
     if (!game.waitForFile("puzzles.dat", 120.0))
         return -3;

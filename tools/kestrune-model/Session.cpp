@@ -186,10 +186,10 @@ void Session::poll() {
 }
 
 void Session::sync() {
-    TAVO::Worker& worker = workspace_.worker();
-    while (worker.unfinished() > 0) {
+    // The saved games' jobs and the thumbnails the picture loader makes for them.
+    while (workspace_.unfinishedJobs() > 0) {
         poll();
-        if (worker.unfinished() > 0)
+        if (workspace_.unfinishedJobs() > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     poll();

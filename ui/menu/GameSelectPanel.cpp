@@ -94,7 +94,7 @@ std::unique_ptr<Component> GameSelectPanel::GamesListUpdater::savedGameItem(cons
     if (description.thumbnailReady && page < shelf_->thumbnailPageCount()) {
         while (textures_.size() <= page)
             textures_.push_back(std::make_shared<Shape::Texture>());
-        PictureTexture::upload(*textures_[page], shelf_->thumbnailPage(page));
+        pagesToUpload_.insert(page);
         const TAVO::Hyperrectangle<2, unsigned int> region = atlas.tileRegion(description.tile);
         const float w = float(region.extent()[0]), h = float(region.extent()[1]);
         const float s = std::min(size[0] / w, size[1] / h);
@@ -118,7 +118,8 @@ std::unique_ptr<Component> GameSelectPanel::GamesListUpdater::insertedItem(const
         return savedGameItem(id, size);
     auto placeholder = std::make_unique<Panel>(size, false);
     placeholder->add(std::make_unique<SharedComponent>(busyIndicator_->shared()), centre, centre, false);
-    shelf_->loadThumbnail(id);
+    if (!description.thumbnailPending)
+        shelf_->loadThumbnail(id);
     return placeholder;
 }
 
@@ -134,6 +135,12 @@ void GameSelectPanel::GamesListUpdater::change(ItemSelect& list, const std::vect
     if (index >= list.count() || describe(*shelf_, ids, index) == nullptr)
         return;
     list.setItem(index, savedGameItem(ids[index], list.cellSize()));
+}
+
+void GameSelectPanel::GamesListUpdater::uploadPages() {
+    for (const std::uint32_t page : pagesToUpload_)
+        PictureTexture::upload(*textures_[page], shelf_->thumbnailPage(page));
+    pagesToUpload_.clear();
 }
 
 void GameSelectPanel::GamesListUpdater::gameInserted(std::uint32_t index) {
@@ -274,6 +281,12 @@ GameSelectPanel::GameSelectPanel(MenuBuilder& builder, Workspace& workspace, con
                                                   *trashList_);
     shelf_->setEventHandler(updater_.get());
     setGeometry(size);
+    // The games of a shelf opened before the panel was built (the game opens
+    // it before its window, so that the thumbnails are made meanwhile).
+    for (std::uint32_t i = 0; i < shelf_->games().size(); ++i)
+        updater_->gameInserted(i);
+    for (std::uint32_t i = 0; i < shelf_->trash().size(); ++i)
+        updater_->trashInserted(i);
 }
 
 GameSelectPanel::~GameSelectPanel() {
@@ -314,6 +327,11 @@ void GameSelectPanel::setGeometry(const TAVO::Tuple<2, float>& size) {
     trashPanel_->setLayout(*emptyTrashButton_, topLeft, centre,
                            TAVO::Vector<2, float>(trash[0] / 2.0f + inner, trash[1] / 2.0f + bottom / 2.0f));
     placeRestoreMark();
+}
+
+void GameSelectPanel::draw() {
+    updater_->uploadPages();
+    Panel::draw();
 }
 
 void GameSelectPanel::showTrash() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,9 @@ public:
         void trashInserted(std::uint32_t index) override;
         void trashRemoved(std::uint32_t index) override;
         void trashChanged(std::uint32_t index) override;
+        // Uploads the atlas pages that took thumbnails since the last call,
+        // each once however many came; the panel calls it before it draws.
+        void uploadPages();
 
     private:
         // A saved-game item when the game is broken or its thumbnail ready;
@@ -100,6 +104,7 @@ public:
         ItemSelect* games_;
         // One per page of the shelf's thumbnail atlas.
         std::vector<std::shared_ptr<Shape::Texture>> textures_;
+        std::set<std::uint32_t> pagesToUpload_;
         ItemSelect* trash_;
     };
 
@@ -107,7 +112,8 @@ public:
     static constexpr std::uint32_t none = 0xFFFFFFFFu;
 
     // The panel owns the buttons and the handler, and becomes the shelf's
-    // event handler until it goes.
+    // event handler until it goes. The lists start with the games the shelf
+    // holds already.
     GameSelectPanel(MenuBuilder& builder, Workspace& workspace, const TAVO::Tuple<2, float>& size,
                     std::unique_ptr<Component> quitButton, std::unique_ptr<Component> fullscreenButton,
                     std::unique_ptr<GameSelectEventHandler> handler);
@@ -115,6 +121,7 @@ public:
     ~GameSelectPanel() override;
 
     void setGeometry(const TAVO::Tuple<2, float>& size) override;
+    void draw() override;
 
     // The trash view opens and closes.
     void showTrash();

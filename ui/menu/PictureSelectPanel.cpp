@@ -56,7 +56,7 @@ void PictureSelectPanel::PictureGalleryUpdater::thumbnailReady(std::uint32_t ind
         return;
     while (textures_.size() <= page)
         textures_.push_back(std::make_shared<Shape::Texture>());
-    PictureTexture::upload(*textures_[page], gallery_->page(page));
+    pagesToUpload_.insert(page);
 
     const TAVO::Tuple<2, float> cell = list_->cellSize();
     const TAVO::Hyperrectangle<2, unsigned int> region = atlas.tileRegion(tile);
@@ -68,6 +68,12 @@ void PictureSelectPanel::PictureGalleryUpdater::thumbnailReady(std::uint32_t ind
                                           atlas.tileTextureRegion(tile)),
               centre, centre, false);
     list_->setItem(index, std::move(item));
+}
+
+void PictureSelectPanel::PictureGalleryUpdater::uploadPages() {
+    for (const std::uint32_t page : pagesToUpload_)
+        PictureTexture::upload(*textures_[page], gallery_->page(page));
+    pagesToUpload_.clear();
 }
 
 // ---- the panel ----
@@ -135,6 +141,11 @@ PictureSelectPanel::PictureSelectPanel(MenuBuilder& builder, const TAVO::Tuple<2
 PictureSelectPanel::~PictureSelectPanel() {
     if (gallery_->eventHandler() == updater_.get())
         gallery_->setEventHandler(nullptr);
+}
+
+void PictureSelectPanel::draw() {
+    updater_->uploadPages();
+    Panel::draw();
 }
 
 void PictureSelectPanel::setGeometry(const TAVO::Tuple<2, float>& size) {

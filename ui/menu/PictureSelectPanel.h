@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "imaging/PictureGallery.h"
@@ -36,6 +37,9 @@ public:
         // An index past the list or the gallery, or an entry without a
         // thumbnail, does nothing.
         void thumbnailReady(std::uint32_t index) override;
+        // Uploads the atlas pages that took thumbnails since the last call,
+        // each once however many came; the panel calls it before it draws.
+        void uploadPages();
 
     private:
         PictureSelectPanel* panel_;
@@ -45,6 +49,7 @@ public:
         std::unique_ptr<SharedComponent> busyIndicator_;
         // One per gallery atlas page.
         std::vector<std::shared_ptr<Shape::Texture>> textures_;
+        std::set<std::uint32_t> pagesToUpload_;
     };
 
     // The panel owns the buttons and the item handler; the gallery hears of
@@ -56,6 +61,7 @@ public:
     ~PictureSelectPanel() override;
 
     void setGeometry(const TAVO::Tuple<2, float>& size) override;
+    void draw() override;
     // Scales the preview to the picture size within 0.8 of the preview box;
     // leaves it as it is while the picture size or the box has no area.
     void fitPreview();

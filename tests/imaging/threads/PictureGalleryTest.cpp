@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "imaging/PictureGallery.h"
 #include "imaging/PictureLoader.h"
 #include "support/PictureFiles.h"
+#include "support/ThumbnailReference.h"
 #include "support/TempFolder.h"
 #include "support/UnprivilegedChild.h"
 
@@ -309,4 +311,79 @@ TEST(PictureLoaderJobs, EachJobCallsItsNotifierOnceOnThePollingThread) {
                      std::make_unique<RecordingPictureNotifier>(gallery, "y", droppedCalls, dropped));
     loader.stop();
     EXPECT_EQ(droppedCalls, 0);
+}
+
+// JPEG thumbnails are read side by side, pictures read whole one after
+// another; the answers still come in the order asked, each with the pixels
+// a load on the spot makes, and those of the whole-read pictures with what
+// the thumbnail recipe makes of their pixels (kept bottom row first).
+TEST(PictureLoaderJobs, LoadsSideBySideAreAnsweredInTheOrderAskedWithTheirOwnPixels) {
+    TempFolder folder;
+    std::vector<std::string> paths;
+    std::vector<KestruneTest::ThumbnailReference::Image> references;
+    auto reference = [&](std::uint32_t w, std::uint32_t h, const std::vector<std::uint8_t>& pixels) {
+        KestruneTest::ThumbnailReference::Image stored{w, h, 3, {}};
+        for (std::uint32_t y = h; y-- > 0;)
+            stored.data.insert(stored.data.end(), pixels.begin() + std::ptrdiff_t(y) * w * 3,
+                               pixels.begin() + std::ptrdiff_t(y + 1) * w * 3);
+        references.push_back(KestruneTest::ThumbnailReference::of(stored, 128));
+    };
+    const std::vector<std::uint8_t> big = PictureFiles::pattern(1600, 1200, 3, 7);
+    paths.push_back(folder.file("big.ppm"));
+    PictureFiles::writeNetPBM(paths.back(), 1600, 1200, 3, big);
+    reference(1600, 1200, big);
+    for (std::uint32_t i = 0; i < 6; ++i) {
+        paths.push_back(folder.file("j" + std::to_string(i) + ".jpg"));
+        const std::uint32_t w = 1200 + 64 * i, h = 900 - 40 * i;
+        if (!PictureFiles::writeJPEG(paths.back(), w, h, 3, PictureFiles::pattern(w, h, 3, i)))
+            GTEST_SKIP() << "cjpeg (libjpeg-turbo-progs) is needed";
+    }
+    const std::vector<std::uint8_t> small = PictureFiles::pattern(300, 200, 3, 9);
+    paths.push_back(folder.file("small.png"));
+    if (!PictureFiles::writePNG(paths.back(), 300, 200, 3, small))
+        GTEST_SKIP() << "python3 is needed";
+    reference(300, 200, small);
+
+    std::ostringstream logText;
+    LogFile log;
+    log.open(logText);
+    PictureLoader loader(log);
+    PictureGallery gallery(loader);
+    loader.start();
+    std::vector<Picture> answers(paths.size());
+    std::vector<std::size_t> order;
+    class Answer : public PictureLoader::Notifier {
+    public:
+        Answer(std::vector<std::size_t>& order, std::size_t i, Picture& into) : order_(order), i_(i), into_(into) {}
+        void loaded(const std::string&, const Picture& picture) override {
+            order_.push_back(i_);
+            into_ = picture;
+        }
+        void failed() override { order_.push_back(i_ + 1000); }
+
+    private:
+        std::vector<std::size_t>& order_;
+        std::size_t i_;
+        Picture& into_;
+    };
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        loader.loadAsync(paths[i], 128, std::make_unique<Answer>(order, i, answers[i]));
+    pollUntil(loader, [&] { return order.size() == paths.size(); });
+    std::vector<std::size_t> asked(paths.size());
+    for (std::size_t i = 0; i < asked.size(); ++i)
+        asked[i] = i;
+    EXPECT_EQ(order, asked);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        Picture alone;
+        ASSERT_TRUE(loader.loadPictureScaled(paths[i], 128, alone));
+        const TAVO::Buffer& got = answers[i].bufferConst();
+        ASSERT_EQ(got.size(), alone.bufferConst().size()) << paths[i];
+        EXPECT_TRUE(std::equal(got.data(), got.data() + got.size(), alone.bufferConst().data())) << paths[i];
+    }
+    for (const std::size_t i : {std::size_t(0), paths.size() - 1}) {
+        const std::vector<std::uint8_t>& expected = references[i == 0 ? 0 : 1].data;
+        const TAVO::Buffer& got = answers[i].bufferConst();
+        ASSERT_EQ(got.size(), expected.size());
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got.data())) << paths[i];
+    }
 }

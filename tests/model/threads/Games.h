@@ -97,16 +97,16 @@ protected:
     Shelf& shelf() { return workspace->shelf(); }
     Table& table() { return workspace->table(); }
 
-    // Waits until every queued job has run and completed.
+    // Waits until every queued job has run and completed, the pictures the
+    // loader makes for the shelf's jobs too.
     void sync() {
-        TAVO::Worker& worker = workspace->worker();
-        for (int i = 0; i < 60000 && worker.unfinished() > 0; ++i) {
+        for (int i = 0; i < 60000 && workspace->unfinishedJobs() > 0; ++i) {
             workspace->poll();
-            if (worker.unfinished() > 0)
+            if (workspace->unfinishedJobs() > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         workspace->poll();
-        ASSERT_EQ(worker.unfinished(), 0u);
+        ASSERT_EQ(workspace->unfinishedJobs(), 0u);
     }
 
     void newGame(std::uint32_t pieces = 16, const std::string& path = "") {

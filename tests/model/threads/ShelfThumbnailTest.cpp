@@ -4,6 +4,7 @@
 
 #include "foundation/exceptions/BoundException.h"
 #include "foundation/exceptions/NotFoundException.h"
+#include "support/ThumbnailReference.h"
 
 using namespace GamesTest;
 
@@ -95,4 +96,69 @@ TEST_F(Thumbnails, AMissingPictureMarksTheGameBrokenAlsoInTheTrash) {
     shelf().disposeGames();
     sync();
     EXPECT_THROW(shelf().description("0"), TAVO::NotFoundException<std::string>);
+}
+
+// The pictures are made on the loader's threads: a save queued behind a
+// thumbnail is written while its picture waits, and the thumbnail still
+// comes once the loader runs.
+TEST_F(Thumbnails, ASaveQueuedBehindAThumbnailDoesNotWaitForItsPicture) {
+    newGame();
+    events.take();
+    workspace->loader().stop();
+    shelf().loadThumbnail("0");
+    EXPECT_TRUE(shelf().description("0").thumbnailPending);
+    moveTo(2, 500.0f, 500.0f);
+    const std::uint64_t save = shelf().lastSave();
+    for (int i = 0; i < 60000 && shelf().savedThrough() < save; ++i) {
+        workspace->poll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_GE(shelf().savedThrough(), save);
+    EXPECT_FALSE(shelf().description("0").thumbnailReady);
+    EXPECT_TRUE(events.take().empty());
+    workspace->loader().start();
+    sync();
+    EXPECT_EQ(events.take(), std::vector<std::string>{"gameChanged 0"});
+    EXPECT_TRUE(shelf().description("0").thumbnailReady);
+    EXPECT_FALSE(shelf().description("0").thumbnailPending);
+}
+
+// The first game's picture takes longest to read; the others, read beside
+// it, still take the tiles after its own, and every tile holds what the
+// thumbnail recipe makes of its picture (kept bottom row first, as the
+// loader keeps pictures).
+TEST_F(Thumbnails, PicturesReadSideBySideFillTheTilesInTheOrderAskedFor) {
+    using KestruneTest::ThumbnailReference;
+    const std::uint32_t sides[3][2] = {{2400, 1800}, {90, 60}, {60, 90}};
+    std::vector<ThumbnailReference::Image> expected;
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        const std::uint32_t w = sides[i][0], h = sides[i][1];
+        const std::string path = folder.file("p" + std::to_string(i) + ".ppm");
+        const std::vector<std::uint8_t> pixels = KestruneTest::PictureFiles::pattern(w, h, 3, i);
+        KestruneTest::PictureFiles::writeNetPBM(path, w, h, 3, pixels);
+        ThumbnailReference::Image stored{w, h, 3, {}};
+        for (std::uint32_t y = h; y-- > 0;)
+            stored.data.insert(stored.data.end(), pixels.begin() + std::ptrdiff_t(y) * w * 3,
+                               pixels.begin() + std::ptrdiff_t(y + 1) * w * 3);
+        expected.push_back(ThumbnailReference::of(stored, 128));
+        newGame(4, path);
+    }
+    // Newest first: the game of picture i is listed at 2 - i.
+    const std::vector<std::string> games = shelf().games();
+    for (std::uint32_t i = 0; i < 3; ++i)
+        shelf().loadThumbnail(games[2 - i]);
+    sync();
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        const Shelf::Description& d = shelf().description(games[2 - i]);
+        ASSERT_TRUE(d.thumbnailReady);
+        EXPECT_EQ(d.tile, i);
+        const TAVO::Point<2, unsigned int> at = shelf().thumbnailAtlas().tileRegion(d.tile).origin();
+        std::uint32_t differing = 0;
+        for (std::uint32_t y = 0; y < 128; ++y)
+            for (std::uint32_t x = 0; x < 128; ++x)
+                differing += pixel(shelf().thumbnailPage(0), at[0] + x, at[1] + y) !=
+                             std::vector<std::uint8_t>{expected[i].at(0, x, y), expected[i].at(1, x, y),
+                                                       expected[i].at(2, x, y)};
+        EXPECT_EQ(differing, 0u) << "picture " << i;
+    }
 }

@@ -127,9 +127,9 @@ protected:
         }
         return false;
     }
-    // Until every queued save and load has run and been collected.
+    // Until every queued save, load and picture has run and been collected.
     void sync() {
-        ASSERT_TRUE(waitFor([&] { return workspace->worker().unfinished() == 0; }));
+        ASSERT_TRUE(waitFor([&] { return workspace->unfinishedJobs() == 0; }));
         workspace->poll();
     }
 

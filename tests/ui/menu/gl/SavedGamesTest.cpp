@@ -144,3 +144,78 @@ TEST_F(SavedGames, ABrokenGameCannotBeStarted) {
     EXPECT_EQ(page(), Page::loading);
     ASSERT_TRUE(waitFor([&] { return page() == Page::inGame; }));
 }
+
+// The game opens its saved games, and asks for their thumbnails, before its
+// window: a menu built after that lists them at once, the list page shown,
+// and asks for no thumbnail again.
+TEST_F(SavedGames, AShelfOpenedBeforeTheMenuIsListedAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(twoGames());
+    const std::vector<std::string> both = listed();
+    moveTo(item(games().gamesList(), 1));
+    click(windowPoint(games().trashMark()));
+    sync();
+    workspace->stop();
+    workspace->setEventHandler(nullptr);
+    menu.reset();
+    workspace.reset();
+    workspace = std::make_unique<Workspace>(log, logger, configuration);
+    workspace->shelf().open(savedGames());
+    workspace->shelf().loadThumbnails();
+    menu = std::make_unique<GameMenu>(*workspace, view);
+    view.menu = menu.get();
+    menu->setup(*shader, builtIn.archive, configuration);
+    menu->setGeometry(TAVO::Tuple<2, float>(width, height));
+    workspace->setEventHandler(&view);
+    EXPECT_FALSE(games().showsTitlePage());
+    EXPECT_EQ(games().gamesList().count(), 1u);
+    EXPECT_EQ(games().trashList().count(), 1u);
+    EXPECT_TRUE(games().openTrashShown());
+    sync();
+    const Shelf::Description& listedOne = workspace->shelf().description(both[0]);
+    const Shelf::Description& trashedOne = workspace->shelf().description(both[1]);
+    ASSERT_TRUE(listedOne.thumbnailReady);
+    ASSERT_TRUE(trashedOne.thumbnailReady);
+    // One thumbnail each, the listed game's first.
+    EXPECT_EQ(listedOne.tile, 0u);
+    EXPECT_EQ(trashedOne.tile, 1u);
+    EXPECT_EQ(workspace->shelf().thumbnailPageCount(), 1u);
+}
+
+// The thumbnail pages are uploaded when the lists are drawn, once however
+// many thumbnails came: each item shows its own picture, in the saved-games
+// list and in the gallery.
+TEST_F(SavedGames, EachThumbnailShowsItsPictureWhenTheListIsDrawn) {
+    const std::uint8_t colours[2][3] = {{200, 40, 90}, {30, 160, 220}};
+    std::filesystem::create_directories(gallery());
+    for (std::uint32_t i = 0; i < 2; ++i) {
+        std::vector<std::uint8_t> pixels;
+        for (std::uint32_t p = 0; p < 64 * 48; ++p)
+            pixels.insert(pixels.end(), colours[i], colours[i] + 3);
+        ASSERT_TRUE(KestruneTest::PictureFiles::writePNG(picture("c" + std::to_string(i) + ".png"), 64, 48, 3, pixels));
+    }
+    build();
+    for (std::uint32_t i : {0u, 1u}) {
+        ASSERT_NO_FATAL_FAILURE(playNewGame(i));
+        key(Component::escapeKey);
+        click(at(0.5f, 5.0f / 6.0f));
+        ASSERT_EQ(page(), Page::gameSelection);
+    }
+    sync();
+    moveTo(away());
+    step();
+    auto shows = [&](const std::vector<std::uint8_t>& pixels, const ItemSelect& list, std::uint32_t i,
+                     const std::uint8_t* colour) {
+        const Point centre = item(list, i);
+        expectPixel(pixels, width, std::uint32_t((centre[0] + 1.0f) / 2.0f * width),
+                    std::uint32_t((centre[1] + 1.0f) / 2.0f * height), colour[0], colour[1], colour[2]);
+    };
+    // Newest first.
+    auto pixels = render("thumbnails");
+    shows(pixels, games().gamesList(), 0, colours[1]);
+    shows(pixels, games().gamesList(), 1, colours[0]);
+    click(windowPoint(*games().buttonColumn().children().back()));
+    ASSERT_TRUE(waitFor([&] { return thumbnailsShown(); }));
+    pixels = render("gallery");
+    shows(pixels, pictures().list(), 0, colours[0]);
+    shows(pixels, pictures().list(), 1, colours[1]);
+}

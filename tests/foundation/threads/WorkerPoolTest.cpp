@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/exceptions/ExceptionHandler.h"
+#include "foundation/exceptions/UninitializedException.h"
+#include "foundation/threads/WorkerPool.h"
+
+using namespace TAVO;
+
+namespace {
+
+// What the jobs did, from any thread.
+class Record {
+public:
+    void add(const std::string& entry) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        entries_.push_back(entry);
+        threads_.push_back(std::this_thread::get_id());
+    }
+    std::vector<std::string> entries() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return entries_;
+    }
+    std::vector<std::thread::id> threads() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return threads_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> entries_;
+    std::vector<std::thread::id> threads_;
+};
+
+class CountingHandler : public ExceptionHandler {
+public:
+    void handle(const Exception&, const std::string&) override { count.fetch_add(1); }
+    std::atomic<int> count{0};
+};
+
+// Records its steps; its run waits (at most ten seconds) for the condition
+// first, and then throws when asked to.
+class StepJob : public Worker::Job {
+public:
+    StepJob(Record& record, std::string name, std::function<bool()> waitFor = {}, bool throws = false)
+        : record_(record), name_(std::move(name)), waitFor_(std::move(waitFor)), throws_(throws) {}
+    void run() override {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (waitFor_ && !waitFor_() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        record_.add(name_ + ":run");
+        if (throws_)
+            throw std::runtime_error("job " + name_ + " failed");
+    }
+    void done() override { record_.add(name_ + ":done"); }
+    void failed() override { record_.add(name_ + ":failed"); }
+
+private:
+    Record& record_;
+    std::string name_;
+    std::function<bool()> waitFor_;
+    bool throws_;
+};
+
+bool has(Record& record, const std::string& entry) {
+    for (const std::string& e : record.entries())
+        if (e == entry)
+            return true;
+    return false;
+}
+
+std::vector<std::string> deliveries(Record& record) {
+    std::vector<std::string> found;
+    for (const std::string& e : record.entries())
+        if (!e.ends_with(":run"))
+            found.push_back(e);
+    return found;
+}
+
+// Without delivering anything.
+bool waitUntil(const std::function<bool()>& condition) {
+    for (int i = 0; i < 20000 && !condition(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return condition();
+}
+
+void pollUntil(WorkerPool& pool, const std::function<bool()>& finished) {
+    for (int i = 0; i < 20000 && !finished(); ++i) {
+        pool.poll();
+        if (!finished())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace
+
+// The first job is held until the second has run beside it, and the
+// second, finished first, waits its turn.
+TEST(WorkerPoolJobs, RunSideBySideAndAreDeliveredInTheOrderAdded) {
+    Record record;
+    std::atomic<bool> open{false};
+    WorkerPool pool(2);
+    EXPECT_EQ(pool.threads(), 2u);
+    pool.add(std::make_unique<StepJob>(record, "A", [&] { return open.load(); }));
+    pool.add(std::make_unique<StepJob>(record, "B"));
+    pool.add(std::make_unique<StepJob>(record, "C"));
+    EXPECT_EQ(pool.unfinished(), 3u);
+    pool.start();
+    ASSERT_TRUE(waitUntil([&] { return has(record, "B:run"); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(pool.poll(), 0u);
+    open.store(true);
+    pollUntil(pool, [&] { return deliveries(record).size() == 3; });
+    pool.stop();
+    EXPECT_EQ(deliveries(record), (std::vector<std::string>{"A:done", "B:done", "C:done"}));
+    const std::vector<std::string> entries = record.entries();
+    EXPECT_EQ(entries[0], "B:run");
+    const std::vector<std::thread::id> threads = record.threads();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        EXPECT_EQ(threads[i] == std::this_thread::get_id(), !entries[i].ends_with(":run")) << entries[i];
+    EXPECT_EQ(pool.unfinished(), 0u);
+}
+
+TEST(WorkerPoolJobs, AFailedRunIsDeliveredInItsPlaceAndReported) {
+    Record record;
+    CountingHandler handler;
+    WorkerPool pool(3);
+    pool.setExceptionHandler(&handler);
+    std::atomic<bool> open{false};
+    pool.add(std::make_unique<StepJob>(record, "A", [&] { return open.load(); }));
+    pool.add(std::make_unique<StepJob>(record, "B", nullptr, true));
+    pool.add(std::make_unique<StepJob>(record, "C"));
+    pool.start();
+    ASSERT_TRUE(waitUntil([&] { return has(record, "C:run"); }));
+    open.store(true);
+    pollUntil(pool, [&] { return deliveries(record).size() == 3; });
+    pool.stop();
+    EXPECT_EQ(deliveries(record), (std::vector<std::string>{"A:done", "B:failed", "C:done"}));
+    EXPECT_EQ(handler.count.load(), 1);
+    EXPECT_THROW(pool.add(nullptr), UninitializedException);
+    EXPECT_EQ(WorkerPool(0).threads(), 1u);
+}
+
+// Jobs for the first thread keep to it: one waits while that thread is
+// busy, however many others are free, and the rest run beside them.
+TEST(WorkerPoolJobs, JobsForTheFirstThreadKeepToIt) {
+    Record record;
+    std::atomic<bool> open{false};
+    WorkerPool pool(3);
+    pool.add(std::make_unique<StepJob>(record, "A", [&] { return open.load(); }), true);
+    pool.add(std::make_unique<StepJob>(record, "B"));
+    pool.add(std::make_unique<StepJob>(record, "C"), true);
+    pool.add(std::make_unique<StepJob>(record, "D"));
+    pool.start();
+    ASSERT_TRUE(waitUntil([&] { return has(record, "D:run"); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(has(record, "C:run"));
+    open.store(true);
+    pollUntil(pool, [&] { return deliveries(record).size() == 4; });
+    pool.stop();
+    EXPECT_EQ(deliveries(record), (std::vector<std::string>{"A:done", "B:done", "C:done", "D:done"}));
+    const std::vector<std::string> entries = record.entries();
+    const std::vector<std::thread::id> threads = record.threads();
+    auto ranOn = [&](const std::string& name) {
+        return threads[std::size_t(std::find(entries.begin(), entries.end(), name + ":run") - entries.begin())];
+    };
+    EXPECT_EQ(ranOn("A"), ranOn("C"));
+    EXPECT_NE(ranOn("A"), ranOn("B"));
+    EXPECT_NE(ranOn("A"), ranOn("D"));
+}
+
+// As a Worker's: an exception from a completion leaves poll, and the rest
+// come at the next one.
+TEST(WorkerPoolJobs, ACompletionThatThrowsLeavesTheRestForTheNextPoll) {
+    class ThrowingDone : public Worker::Job {
+    public:
+        void run() override {}
+        void done() override { throw std::runtime_error("done broke"); }
+        void failed() override {}
+    };
+    Record record;
+    WorkerPool pool(2);
+    pool.add(std::make_unique<ThrowingDone>());
+    pool.add(std::make_unique<StepJob>(record, "B"));
+    pool.start();
+    // The stop waits for both runs, the first having been taken first.
+    ASSERT_TRUE(waitUntil([&] { return has(record, "B:run"); }));
+    pool.stop();
+    EXPECT_THROW(pool.poll(), std::runtime_error);
+    EXPECT_EQ(pool.unfinished(), 1u);
+    EXPECT_EQ(pool.poll(), 1u);
+    EXPECT_EQ(deliveries(record), std::vector<std::string>{"B:done"});
+}
+
+// A stop lets the jobs running end and leaves the queued ones for a later start.
+TEST(WorkerPoolLifecycle, StopLeavesQueuedJobsForALaterStart) {
+    Record record;
+    std::atomic<bool> open{false};
+    WorkerPool pool(2);
+    pool.add(std::make_unique<StepJob>(record, "A", [&] { return open.load(); }));
+    pool.add(std::make_unique<StepJob>(record, "B", [&] { return open.load(); }));
+    for (int i = 0; i < 20; ++i)
+        pool.add(std::make_unique<StepJob>(record, "Q" + std::to_string(i)));
+    pool.start();
+    std::thread stopper([&] { pool.stop(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    open.store(true);
+    stopper.join();
+    const std::size_t ran = record.entries().size();
+    EXPECT_LE(ran, 2u);
+    pool.poll();
+    pool.start();
+    pollUntil(pool, [&] { return deliveries(record).size() == 22; });
+    pool.stop();
+    const std::vector<std::string> delivered = deliveries(record);
+    ASSERT_EQ(delivered.size(), 22u);
+    EXPECT_EQ(delivered[0], "A:done");
+    EXPECT_EQ(delivered[21], "Q19:done");
+}
+
+// Jobs added from several threads and from the pool's own jobs all run once
+// and are delivered once, those of one adder in its order.
+TEST(WorkerPoolLoad, JobsFromSeveralThreadsAndFromJobs) {
+    class Chain : public Worker::Job {
+    public:
+        Chain(WorkerPool& pool, Record& record, int left) : pool_(pool), record_(record), left_(left) {}
+        void run() override {
+            if (left_ > 0)
+                pool_.add(std::make_unique<Chain>(pool_, record_, left_ - 1));
+        }
+        void done() override { record_.add("chain:" + std::to_string(left_)); }
+        void failed() override {}
+
+    private:
+        WorkerPool& pool_;
+        Record& record_;
+        int left_;
+    };
+    Record record;
+    WorkerPool pool(4);
+    pool.start();
+    auto adder = [&](const std::string& name) {
+        for (int i = 0; i < 500; ++i)
+            pool.add(std::make_unique<StepJob>(record, name + std::to_string(i)));
+    };
+    std::thread first(adder, "x");
+    std::thread second(adder, "y");
+    pool.add(std::make_unique<Chain>(pool, record, 50));
+    first.join();
+    second.join();
+    pollUntil(pool, [&] { return pool.unfinished() == 0; });
+    pool.stop();
+    int x = 0, y = 0, chain = 50;
+    for (const std::string& entry : deliveries(record)) {
+        if (entry.starts_with("x"))
+            EXPECT_EQ(entry, "x" + std::to_string(x++) + ":done");
+        else if (entry.starts_with("y"))
+            EXPECT_EQ(entry, "y" + std::to_string(y++) + ":done");
+        else
+            EXPECT_EQ(entry, "chain:" + std::to_string(chain--));
+    }
+    EXPECT_EQ(x, 500);
+    EXPECT_EQ(y, 500);
+    EXPECT_EQ(chain, -1);
+}
