@@ -1,6 +1,8 @@
 #include "imaging/PictureLoader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <thread>
 
@@ -8,6 +10,8 @@
 #include "foundation/exceptions/UnexpectedValueException.h"
 #include "foundation/platform/NativeFileStatus.h"
 #include "foundation/streams/CppInStream.h"
+#include "foundation/text/Text.h"
+#include "foundation/threads/Log.h"
 #include "imaging/Factory.h"
 #include "imaging/ImageLayout.h"
 #include "imaging/ImageSignal.h"
@@ -83,13 +87,29 @@ bool PictureLoader::loadPicture(const std::string& path, Picture& picture, std::
     if (!importer)
         return false;
     // A named pipe or a device would block the loading thread or never end.
-    if (!NativeFileStatus::isRegularFile(path))
+    // A file that is not there is the caller's to tell; one that is there
+    // and cannot be read is named here.
+    std::string unreadable;
+    const NativeFileStatus::Kind kind = NativeFileStatus::of(path, unreadable);
+    if (kind != NativeFileStatus::Kind::regularFile) {
+        if (kind == NativeFileStatus::Kind::directory)
+            unreadable = "it is a folder";
+        else if (kind == NativeFileStatus::Kind::other)
+            unreadable = "it is not a regular file";
+        if (!unreadable.empty())
+            Log::line(log_.entry()) << "Unable to read picture " << Text::printable(path) << ": "
+                                    << Text::printable(unreadable) << ".";
         return false;
+    }
     if (auto* jpeg = dynamic_cast<JPEGImporter*>(importer.get()))
         jpeg->setEighthScale(side != 0);
     std::ifstream file(path, std::ios::binary);
-    if (!file)
+    if (!file) {
+        const int error = errno;
+        Log::line(log_.entry()) << "Unable to read picture " << Text::printable(path) << ": "
+                                << std::strerror(error) << ".";
         return false;
+    }
     // A failure is logged with the file's path as its context.
     ExceptionLogger logger(log_);
     try {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -14,6 +17,7 @@
 #include "support/PictureFiles.h"
 #include "support/ThumbnailReference.h"
 #include "support/TempFolder.h"
+#include "support/UnprivilegedChild.h"
 
 using namespace TAVO;
 using KestruneTest::PictureFiles;
@@ -141,6 +145,42 @@ TEST(PictureLoading, ChoosesTheCodecByExtensionAndReportsFailures) {
     ASSERT_TRUE(l.loader.loadPictureScaled(folder.file("a.PPM"), 16, picture));
     EXPECT_EQ(picture.metadata().width(), 16u);
     EXPECT_EQ(picture.buffer().size(), 16u * 16u * 3u);
+}
+
+// A picture file that is there and cannot be read is one line in the log
+// naming it and why; the load fails at once, also for a named pipe that no
+// writer will ever open.
+TEST(PictureLoading, AFileThatIsThereButCannotBeReadIsNamed) {
+    TempFolder folder;
+    const auto pixels = PictureFiles::pattern(8, 8, 3);
+    ASSERT_EQ(mkfifo(folder.file("pipe\x07.png").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(folder.file("folder.png").c_str(), 0700), 0);
+    PictureFiles::writeNetPBM(folder.file("locked.ppm"), 8, 8, 3, pixels);
+    ASSERT_EQ(chmod(folder.file("locked.ppm").c_str(), 0), 0);
+    // Listed but not searchable: the name is known, the file cannot be reached.
+    ASSERT_EQ(mkdir(folder.file("listed").c_str(), 0700), 0);
+    PictureFiles::writeNetPBM(folder.file("listed/hidden.ppm"), 8, 8, 3, pixels);
+    ASSERT_EQ(chmod(folder.file("listed").c_str(), 0400), 0);
+    KestruneTest::UnprivilegedChild::lend(folder.path());
+    const std::string log = KestruneTest::UnprivilegedChild::run([&] {
+        Loader l;
+        Picture picture;
+        for (const char* name : {"pipe\x07.png", "folder.png", "locked.ppm", "listed/hidden.ppm", "none.ppm"})
+            EXPECT_FALSE(l.loader.loadPicture(folder.file(name), picture, 0)) << name;
+        return l.logText.str();
+    });
+    chmod(folder.file("listed").c_str(), 0700);
+    std::istringstream lines(log);
+    std::vector<std::string> told;
+    for (std::string line; std::getline(lines, line);)
+        told.push_back(line.substr(line.find(" : ") + 3));
+    const std::vector<std::string> expected = {
+        "Unable to read picture " + folder.file("pipe\\x07.png") + ": it is not a regular file.",
+        "Unable to read picture " + folder.file("folder.png") + ": it is a folder.",
+        "Unable to read picture " + folder.file("locked.ppm") + ": Permission denied.",
+        "Unable to read picture " + folder.file("listed/hidden.ppm") + ": Permission denied.",
+    };
+    EXPECT_EQ(told, expected) << log;
 }
 
 TEST(PictureLoading, SixteenBitPicturesKeepTheirHighBytes) {
