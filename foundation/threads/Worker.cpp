@@ -29,6 +29,20 @@ void Worker::add(std::unique_ptr<Job> job) {
     jobSemaphore_.release();
 }
 
+bool Worker::runJob(Job& job, const Runnable& reporter) {
+    try {
+        job.run();
+        return true;
+    } catch (const Exception& exception) {
+        reporter.report(exception);
+    } catch (const std::exception& exception) {
+        reporter.reportStdException(exception);
+    } catch (...) {
+        reporter.reportUnknownException();
+    }
+    return false;
+}
+
 std::uint64_t Worker::poll() {
     for (std::uint64_t delivered = 0;; ++delivered) {
         Finished entry;
@@ -83,17 +97,7 @@ void Worker::run() {
             pending_.push_front(std::move(job));
             break;
         }
-        bool success = false;
-        try {
-            job->run();
-            success = true;
-        } catch (const Exception& exception) {
-            report(exception);
-        } catch (const std::exception& exception) {
-            reportStdException(exception);
-        } catch (...) {
-            reportUnknownException();
-        }
+        const bool success = runJob(*job, *this);
         Mutex::Guard guard(finishedMutex_);
         finished_.push_back(Finished{std::move(job), success});
     }

@@ -28,6 +28,9 @@ public:
     };
 
     Worker();
+    // Runs the job's run step on the calling thread; what escapes it goes to
+    // the reporter's exception handler. Whether run returned normally.
+    static bool runJob(Job& job, const Runnable& reporter);
     // Stops and joins a started thread first; jobs still queued are destroyed
     // without done or failed.
     ~Worker() override;

@@ -1,9 +1,7 @@
 #include "foundation/threads/WorkerPool.h"
 
 #include <algorithm>
-#include <exception>
 
-#include "foundation/exceptions/Exception.h"
 #include "foundation/exceptions/UninitializedException.h"
 #include "foundation/threads/Runner.h"
 
@@ -40,17 +38,7 @@ public:
                 entry = std::move(*found);
                 pool_.queued_.erase(found);
             }
-            bool success = false;
-            try {
-                entry.job->run();
-                success = true;
-            } catch (const Exception& exception) {
-                report(exception);
-            } catch (const std::exception& exception) {
-                reportStdException(exception);
-            } catch (...) {
-                reportUnknownException();
-            }
+            const bool success = Worker::runJob(*entry.job, *this);
             pool_.finished(entry, success);
         }
     }

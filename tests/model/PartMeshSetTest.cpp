@@ -14,8 +14,10 @@
 #include "model/PartMeshSet.h"
 #include "model/Setup.h"
 #include "model/edges/StraightEdge.h"
+#include "support/RangesOf.h"
 
 using namespace ModelTest;
+using KestruneTest::rangesOf;
 using TAVO::Point;
 using P2 = Point<2, float>;
 
@@ -24,15 +26,6 @@ namespace {
 // Twice the signed area of the triangle, in double.
 double twiceArea(const float* a, const float* b, const float* c) {
     return (double(b[0]) - a[0]) * (double(c[1]) - a[1]) - (double(c[0]) - a[0]) * (double(b[1]) - a[1]);
-}
-
-// Every part's draw ranges as (part, first, count), parts in id order.
-std::vector<std::array<std::uint32_t, 3>> rangesOf(const PartMeshSet& meshes) {
-    std::vector<std::array<std::uint32_t, 3>> all;
-    for (const auto& [part, ranges] : meshes.ranges())
-        for (const PartMeshSet::DrawRange& range : ranges)
-            all.push_back({part, range.first, range.count});
-    return all;
 }
 
 // The ranges one build of the table makes, from the outlines alone: one per

@@ -8,31 +8,21 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "foundation/threads/Bands.h"
 #include "foundation/threads/ThreadBudget.h"
 #include "RefusedThreads.h"
+#include "support/AlarmDeadline.h"
+#include "support/ThreadCapacity.h"
 
 using TAVO::Bands;
 using TAVO::ThreadBudget;
 using ThreadsTest::RefusedThreads;
+using KestruneTest::AlarmDeadline;
+using KestruneTest::ThreadCapacity;
 
 namespace {
-
-// The process's thread budget for one test, as it was afterwards.
-struct Capacity {
-    const unsigned int before = ThreadBudget::capacity();
-    explicit Capacity(unsigned int capacity) { ThreadBudget::setCapacity(capacity); }
-    ~Capacity() { ThreadBudget::setCapacity(before); }
-};
-
-// A test that hangs ends the test program (SIGALRM) instead of the run.
-struct Deadline {
-    Deadline() { alarm(120); }
-    ~Deadline() { alarm(0); }
-};
 
 void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
@@ -58,10 +48,10 @@ private:
 // Every band runs once, however many threads the budget grants; with none
 // the caller runs them all, in order.
 TEST(Bands, EveryBandRunsOnceWhateverThreadsThereAre) {
-    Deadline deadline;
+    AlarmDeadline deadline;
     for (unsigned int capacity : {0u, 1u, 3u, 16u})
         for (unsigned int count : {0u, 1u, 2u, 7u, 50u}) {
-            Capacity budget(capacity);
+            ThreadCapacity budget(capacity);
             std::vector<std::atomic<int>> runs(count);
             std::vector<unsigned int> order;
             std::mutex guard;
@@ -86,8 +76,8 @@ TEST(Bands, EveryBandRunsOnceWhateverThreadsThereAre) {
 // Threads the system refuses part-way: the bands go to the threads made and
 // the caller, and every thread of the budget comes back.
 TEST(Bands, ThreadsRefusedPartWayLeaveTheirBandsToTheOthers) {
-    Deadline deadline;
-    Capacity budget(6);
+    AlarmDeadline deadline;
+    ThreadCapacity budget(6);
     for (int allowed : {0, 1, 2}) {
         std::vector<std::atomic<int>> runs(12);
         Threads threads;
@@ -110,9 +100,9 @@ TEST(Bands, ThreadsRefusedPartWayLeaveTheirBandsToTheOthers) {
 // higher band fails first, and only once every band taken has ended: no
 // band runs after the caller has it.
 TEST(Bands, TheLowestFailingBandReachesTheCallerAfterEveryBandEnds) {
-    Deadline deadline;
+    AlarmDeadline deadline;
     for (unsigned int capacity : {0u, 4u}) {
-        Capacity budget(capacity);
+        ThreadCapacity budget(capacity);
         std::atomic<int> started{0}, inside{0};
         try {
             Bands::run(40, [&](unsigned int k) {
@@ -142,8 +132,8 @@ TEST(Bands, TheLowestFailingBandReachesTheCallerAfterEveryBandEnds) {
 // Bands inside bands, from two callers at once: the threads running bands
 // at any time are never more than the callers and the budget.
 TEST(Bands, NestedAndSideBySideUsersStayWithinTheBudget) {
-    Deadline deadline;
-    Capacity budget(3);
+    AlarmDeadline deadline;
+    ThreadCapacity budget(3);
     std::atomic<int> active{0}, most{0}, inner{0};
     thread_local int depth = 0;
     auto enter = [&] {

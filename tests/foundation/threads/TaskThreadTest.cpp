@@ -12,25 +12,16 @@
 #include "foundation/threads/TaskThread.h"
 #include "foundation/threads/ThreadBudget.h"
 #include "RefusedThreads.h"
+#include "support/ThreadCapacity.h"
 
 using TAVO::TaskThread;
 using TAVO::ThreadBudget;
 using ThreadsTest::RefusedThreads;
-
-namespace {
-
-// The process's thread budget for one test, as it was afterwards.
-struct Capacity {
-    const unsigned int before = ThreadBudget::capacity();
-    explicit Capacity(unsigned int capacity) { ThreadBudget::setCapacity(capacity); }
-    ~Capacity() { ThreadBudget::setCapacity(before); }
-};
-
-} // namespace
+using KestruneTest::ThreadCapacity;
 
 // What the function made is there after the join, made on another thread.
 TEST(TaskThread, TheFunctionsWorkIsSeenAfterTheJoin) {
-    Capacity capacity(4);
+    ThreadCapacity capacity(4);
     std::vector<int> made;
     std::thread::id ranOn;
     TaskThread task([&] {
@@ -94,7 +85,7 @@ TEST(TaskThread, ManyTasksRunSideBySide) {
 // function waits for the join and runs there, with the same results.
 TEST(TaskThread, WithNoThreadTheFunctionRunsAtTheJoin) {
     for (bool refused : {true, false}) {
-        Capacity capacity(refused ? 4 : 0);
+        ThreadCapacity capacity(refused ? 4 : 0);
         std::optional<RefusedThreads> refusal;
         if (refused)
             refusal.emplace(0);
@@ -125,7 +116,7 @@ TEST(TaskThread, WithNoThreadTheFunctionRunsAtTheJoin) {
 // it back when the function ends, by returning or by throwing, or when no
 // thread could be made.
 TEST(TaskThread, ATaskGivesItsThreadBackWhenItsFunctionEnds) {
-    Capacity capacity(1);
+    ThreadCapacity capacity(1);
     std::atomic<bool> release{false};
     TaskThread first([&] {
         while (!release.load())

@@ -14,33 +14,14 @@
 #include "foundation/exceptions/ExceptionHandler.h"
 #include "foundation/exceptions/UninitializedException.h"
 #include "foundation/threads/WorkerPool.h"
+#include "support/JobTrace.h"
+#include "support/PollUntil.h"
 
 using namespace TAVO;
+using KestruneTest::JobTrace;
+using KestruneTest::pollUntil;
 
 namespace {
-
-// What the jobs did, from any thread.
-class Record {
-public:
-    void add(const std::string& entry) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        entries_.push_back(entry);
-        threads_.push_back(std::this_thread::get_id());
-    }
-    std::vector<std::string> entries() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return entries_;
-    }
-    std::vector<std::thread::id> threads() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return threads_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::string> entries_;
-    std::vector<std::thread::id> threads_;
-};
 
 class CountingHandler : public ExceptionHandler {
 public:
@@ -52,7 +33,7 @@ public:
 // first, and then throws when asked to.
 class StepJob : public Worker::Job {
 public:
-    StepJob(Record& record, std::string name, std::function<bool()> waitFor = {}, bool throws = false)
+    StepJob(JobTrace& record, std::string name, std::function<bool()> waitFor = {}, bool throws = false)
         : record_(record), name_(std::move(name)), waitFor_(std::move(waitFor)), throws_(throws) {}
     void run() override {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -66,20 +47,20 @@ public:
     void failed() override { record_.add(name_ + ":failed"); }
 
 private:
-    Record& record_;
+    JobTrace& record_;
     std::string name_;
     std::function<bool()> waitFor_;
     bool throws_;
 };
 
-bool has(Record& record, const std::string& entry) {
+bool has(JobTrace& record, const std::string& entry) {
     for (const std::string& e : record.entries())
         if (e == entry)
             return true;
     return false;
 }
 
-std::vector<std::string> deliveries(Record& record) {
+std::vector<std::string> deliveries(JobTrace& record) {
     std::vector<std::string> found;
     for (const std::string& e : record.entries())
         if (!e.ends_with(":run"))
@@ -94,20 +75,12 @@ bool waitUntil(const std::function<bool()>& condition) {
     return condition();
 }
 
-void pollUntil(WorkerPool& pool, const std::function<bool()>& finished) {
-    for (int i = 0; i < 20000 && !finished(); ++i) {
-        pool.poll();
-        if (!finished())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
-
 } // namespace
 
 // The first job is held until the second has run beside it, and the
 // second, finished first, waits its turn.
 TEST(WorkerPoolJobs, RunSideBySideAndAreDeliveredInTheOrderAdded) {
-    Record record;
+    JobTrace record;
     std::atomic<bool> open{false};
     WorkerPool pool(2);
     EXPECT_EQ(pool.threads(), 2u);
@@ -132,7 +105,7 @@ TEST(WorkerPoolJobs, RunSideBySideAndAreDeliveredInTheOrderAdded) {
 }
 
 TEST(WorkerPoolJobs, AFailedRunIsDeliveredInItsPlaceAndReported) {
-    Record record;
+    JobTrace record;
     CountingHandler handler;
     WorkerPool pool(3);
     pool.setExceptionHandler(&handler);
@@ -154,7 +127,7 @@ TEST(WorkerPoolJobs, AFailedRunIsDeliveredInItsPlaceAndReported) {
 // Jobs for the first thread keep to it: one waits while that thread is
 // busy, however many others are free, and the rest run beside them.
 TEST(WorkerPoolJobs, JobsForTheFirstThreadKeepToIt) {
-    Record record;
+    JobTrace record;
     std::atomic<bool> open{false};
     WorkerPool pool(3);
     pool.add(std::make_unique<StepJob>(record, "A", [&] { return open.load(); }), true);
@@ -188,7 +161,7 @@ TEST(WorkerPoolJobs, ACompletionThatThrowsLeavesTheRestForTheNextPoll) {
         void done() override { throw std::runtime_error("done broke"); }
         void failed() override {}
     };
-    Record record;
+    JobTrace record;
     WorkerPool pool(2);
     pool.add(std::make_unique<ThrowingDone>());
     pool.add(std::make_unique<StepJob>(record, "B"));
@@ -204,7 +177,7 @@ TEST(WorkerPoolJobs, ACompletionThatThrowsLeavesTheRestForTheNextPoll) {
 
 // A stop lets the jobs running end and leaves the queued ones for a later start.
 TEST(WorkerPoolLifecycle, StopLeavesQueuedJobsForALaterStart) {
-    Record record;
+    JobTrace record;
     std::atomic<bool> open{false};
     WorkerPool pool(2);
     pool.add(std::make_unique<StepJob>(record, "A", [&] { return open.load(); }));
@@ -233,7 +206,7 @@ TEST(WorkerPoolLifecycle, StopLeavesQueuedJobsForALaterStart) {
 TEST(WorkerPoolLoad, JobsFromSeveralThreadsAndFromJobs) {
     class Chain : public Worker::Job {
     public:
-        Chain(WorkerPool& pool, Record& record, int left) : pool_(pool), record_(record), left_(left) {}
+        Chain(WorkerPool& pool, JobTrace& record, int left) : pool_(pool), record_(record), left_(left) {}
         void run() override {
             if (left_ > 0)
                 pool_.add(std::make_unique<Chain>(pool_, record_, left_ - 1));
@@ -243,10 +216,10 @@ TEST(WorkerPoolLoad, JobsFromSeveralThreadsAndFromJobs) {
 
     private:
         WorkerPool& pool_;
-        Record& record_;
+        JobTrace& record_;
         int left_;
     };
-    Record record;
+    JobTrace record;
     WorkerPool pool(4);
     pool.start();
     auto adder = [&](const std::string& name) {

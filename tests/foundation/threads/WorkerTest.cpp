@@ -20,8 +20,12 @@
 #include "foundation/threads/Runner.h"
 #include "foundation/threads/Semaphore.h"
 #include "foundation/threads/Worker.h"
+#include "support/JobTrace.h"
+#include "support/PollUntil.h"
 
 using namespace TAVO;
+using KestruneTest::JobTrace;
+using KestruneTest::pollUntil;
 
 namespace {
 
@@ -47,34 +51,12 @@ public:
     void handle(const Exception&, const std::string&) override { throw std::runtime_error("handler broke"); }
 };
 
-// Appends "<name>:run" on the worker and "<name>:done"/"<name>:failed" on the poller.
-class Trace {
-public:
-    void add(const std::string& entry) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        entries_.push_back(entry);
-        threads_.push_back(std::this_thread::get_id());
-    }
-    std::vector<std::string> entries() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return entries_;
-    }
-    std::vector<std::thread::id> threads() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return threads_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::string> entries_;
-    std::vector<std::thread::id> threads_;
-};
-
 enum class Failure { None, Tavo, Standard, Other };
 
+// Adds "<name>:run" on the worker and "<name>:done"/"<name>:failed" on the poller.
 class TraceJob : public Worker::Job {
 public:
-    TraceJob(Trace& trace, std::string name, Failure failure = Failure::None)
+    TraceJob(JobTrace& trace, std::string name, Failure failure = Failure::None)
         : trace_(trace), name_(std::move(name)), failure_(failure) {}
     void run() override {
         trace_.add(name_ + ":run");
@@ -89,7 +71,7 @@ public:
     void failed() override { trace_.add(name_ + ":failed"); }
 
 private:
-    Trace& trace_;
+    JobTrace& trace_;
     std::string name_;
     Failure failure_;
 };
@@ -124,15 +106,6 @@ private:
     std::atomic<int>& ran_;
     int& done_;
 };
-
-// Polls until n entries were delivered or the worker has been given ample time.
-void pollUntil(Worker& worker, const std::function<bool()>& finished) {
-    for (int i = 0; i < 20000 && !finished(); ++i) {
-        worker.poll();
-        if (!finished())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
 
 } // namespace
 
@@ -225,7 +198,7 @@ TEST(RunnerThread, WithoutHandlerAnyExceptionIsDiscarded) {
 }
 
 TEST(WorkerJobs, DeliversInOrderOnThePollingThread) {
-    Trace trace;
+    JobTrace trace;
     RecordingHandler handler;
     Worker worker;
     worker.setExceptionHandler(&handler);
@@ -254,7 +227,7 @@ TEST(WorkerJobs, DeliversInOrderOnThePollingThread) {
 }
 
 TEST(WorkerJobs, AnyExceptionFromRunIsAFailure) {
-    Trace trace;
+    JobTrace trace;
     Worker worker;
     ThrowingHandler handler;   // the report itself fails as well
     worker.setExceptionHandler(&handler);
@@ -284,7 +257,7 @@ TEST(WorkerJobs, PollCountsTheJobsItDelivers) {
     RecordingHandler handler;
     worker.setExceptionHandler(&handler);
     EXPECT_EQ(worker.poll(), 0u);
-    Trace trace;
+    JobTrace trace;
     worker.add(std::make_unique<TraceJob>(trace, "A"));
     worker.add(std::make_unique<TraceJob>(trace, "B", Failure::Tavo));
     worker.add(std::make_unique<TraceJob>(trace, "C"));

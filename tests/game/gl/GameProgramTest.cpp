@@ -71,6 +71,29 @@ Picture gradient(std::uint32_t width, std::uint32_t height) {
     return picture;
 }
 
+// Starts a new 12-piece game of a gradient picture.
+void startNewGame(Workspace& workspace) {
+    workspace.menuSetup().setPicture("gradient.png", gradient(240, 180));
+    workspace.menuSetup().setRequestedPieceCount(12);
+    workspace.newGame();
+}
+
+// Moves the first tray's view to the pose; the shelf holds the move back.
+void holdBackTrayMove(Workspace& workspace, const TrayPose& pose) {
+    Table& table = workspace.table();
+    Table::TypedAction& action = table.moveTray(0, pose);
+    action.action().apply(table);
+    workspace.shelf().setPendingAction(action);
+}
+
+// Runs the program in the working folder, windowed and without antialiasing.
+int runProgram(GameProgram& program) {
+    std::ofstream("configuration.txt") << "maximized=false\nantialiasing=false\n";
+    const char* argv[] = {"kestrune", "--configuration", "configuration.txt"};
+    std::ostringstream out, err;
+    return program.run(3, argv, out, err);
+}
+
 // The game, driven between the passes of its loop: a new 12-piece game, then
 // a tray view move that the shelf holds back, then the way out under test.
 class PlayedProgram : public GameProgram {
@@ -85,9 +108,7 @@ public:
         if (++passes_ > 5000)
             throw std::runtime_error("the game did not start in time");
         if (!started_) {
-            workspace().menuSetup().setPicture("gradient.png", gradient(240, 180));
-            workspace().menuSetup().setRequestedPieceCount(12);
-            workspace().newGame();
+            startNewGame(workspace());
             started_ = true;
             return;
         }
@@ -96,10 +117,7 @@ public:
         if (shelf.currentGame().empty() || workspace().puzzle() == nullptr || shelf.savedThrough() == 0)
             return;
         game_ = shelf.currentGame();
-        Table& table = workspace().table();
-        Table::TypedAction& action = table.moveTray(0, heldBack);
-        action.action().apply(table);
-        shelf.setPendingAction(action);
+        holdBackTrayMove(workspace(), heldBack);
         switch (ending_) {
         case Ending::exception:
             throw TAVO::WhatException(TAVO::SourceLocation(), "Played into a wall. ");
@@ -121,13 +139,6 @@ private:
     std::uint32_t passes_ = 0;
     std::string game_;
 };
-
-int runGame(PlayedProgram& program) {
-    std::ofstream("configuration.txt") << "maximized=false\nantialiasing=false\n";
-    const char* argv[] = {"kestrune", "--configuration", "configuration.txt"};
-    std::ostringstream out, err;
-    return program.run(3, argv, out, err);
-}
 
 // The last record of the game's table entry, as a tray move: tag, tray and pose.
 struct TrayMoveRecord {
@@ -189,7 +200,7 @@ TEST(GameProgram, AnExceptionInTheLoopSavesTheHeldBackMoveAndEndsWithOne) {
         std::string game;
         {
             PlayedProgram program(ending);
-            EXPECT_EQ(runGame(program), 1) << readFile("jigsaw_log.txt");
+            EXPECT_EQ(runProgram(program), 1) << readFile("jigsaw_log.txt");
             game = program.game();
         }
         expectHeldBackMoveSaved(game);
@@ -215,7 +226,7 @@ TEST(GameProgram, ATerminationRequestSavesTheHeldBackMoveAndEndsWithZero) {
     std::string game;
     {
         PlayedProgram program(PlayedProgram::Ending::signal);
-        EXPECT_EQ(runGame(program), 0) << readFile("jigsaw_log.txt");
+        EXPECT_EQ(runProgram(program), 0) << readFile("jigsaw_log.txt");
         game = program.game();
     }
     expectHeldBackMoveSaved(game);
@@ -274,13 +285,6 @@ private:
     std::uint64_t eventsBefore_ = 0;
     std::unique_ptr<KestruneGLTest::EventCount> events_;
 };
-
-int runWatched(WatchedProgram& program) {
-    std::ofstream("configuration.txt") << "maximized=false\nantialiasing=false\n";
-    const char* argv[] = {"kestrune", "--configuration", "configuration.txt"};
-    std::ostringstream out, err;
-    return program.run(3, argv, out, err);
-}
 
 // A stretch of steps in which no event arrives and no job runs (another
 // program's window on the shared display may send events; a stretch they
@@ -415,7 +419,7 @@ TEST(GameProgram, FramesAreDrawnOnlyWhenThePictureMayHaveChanged) {
             break;
         }
     };
-    EXPECT_EQ(runWatched(program), 0) << readFile("jigsaw_log.txt");
+    EXPECT_EQ(runProgram(program), 0) << readFile("jigsaw_log.txt");
     EXPECT_EQ(phase, Phase::done);
     EXPECT_TRUE(failures.empty()) << failures.front();
 }
@@ -435,20 +439,14 @@ TEST(GameProgram, WritingTheHeldBackMoveAsksForAFrame) {
         Workspace& workspace = program.workspace();
         Shelf& shelf = workspace.shelf();
         if (!started) {
-            workspace.menuSetup().setPicture("gradient.png", gradient(240, 180));
-            workspace.menuSetup().setRequestedPieceCount(12);
-            workspace.newGame();
+            startNewGame(workspace);
             started = true;
             return;
         }
         if (!moved) {
             if (shelf.currentGame().empty() || workspace.puzzle() == nullptr || workspace.unfinishedJobs() > 0)
                 return;
-            Table& table = workspace.table();
-            const TrayPose pose(TAVO::Vector<2, float>(float(tries), 0.0f), 0.5f);
-            Table::TypedAction& action = table.moveTray(0, pose);
-            action.action().apply(table);
-            shelf.setPendingAction(action);
+            holdBackTrayMove(workspace, TrayPose(TAVO::Vector<2, float>(float(tries), 0.0f), 0.5f));
             saves = shelf.lastSave();
             moved = true;
             return;
@@ -464,7 +462,7 @@ TEST(GameProgram, WritingTheHeldBackMoveAsksForAFrame) {
         failure = program.answered() ? "" : "writing the held-back move asked for no frame";
         program.end();
     };
-    EXPECT_EQ(runWatched(program), 0) << readFile("jigsaw_log.txt");
+    EXPECT_EQ(runProgram(program), 0) << readFile("jigsaw_log.txt");
     EXPECT_EQ(failure, "");
 }
 
@@ -485,7 +483,7 @@ TEST(GameProgram, ASignalEndsALoopThatRests) {
             kill(getpid(), SIGTERM);
         });
     };
-    EXPECT_EQ(runWatched(program), 0) << readFile("jigsaw_log.txt");
+    EXPECT_EQ(runProgram(program), 0) << readFile("jigsaw_log.txt");
     ASSERT_TRUE(sender.joinable()) << "the loop did not rest";
     sender.join();
     const std::vector<std::string> entries = logEntries();
@@ -696,7 +694,7 @@ TEST(GameProgram, EveryRestEndsAtTheNextStepOrFrameAndNoLater) {
             break;
         }
     };
-    EXPECT_EQ(runWatched(program), 0) << readFile("jigsaw_log.txt");
+    EXPECT_EQ(runProgram(program), 0) << readFile("jigsaw_log.txt");
     EXPECT_EQ(phase, Phase::done);
     EXPECT_TRUE(failures.empty()) << failures.front() << " (" << failures.size() << " failures)";
 }

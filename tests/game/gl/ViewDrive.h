@@ -239,6 +239,15 @@ protected:
     // ---- the table as the window shows it ----
 
     Table& table() { return workspace->table(); }
+    // The part that holds the piece (a failure, and 0, when none does).
+    std::uint32_t partOf(std::uint32_t piece) {
+        for (const auto& [id, part] : table().parts())
+            for (std::uint32_t p : part.pieces())
+                if (p == piece)
+                    return id;
+        ADD_FAILURE() << "no part holds piece " << piece;
+        return 0u;
+    }
     TrayPose trayPose(std::uint32_t tray = 0) { return table().tray(tray).pose(); }
     // The window pixel (SDL's, y down) nearest to the table point on the
     // current tray.

@@ -209,14 +209,6 @@ TEST_F(ViewDrive, APictureBeyondTheLargestTextureFailsItsGame) {
 TEST_F(ViewDrive, APressAndTheDigitKeysTakeThePieceUnderThePointer) {
     build();
     startGame(12, 240, 160);
-    const auto partOf = [&](std::uint32_t piece) {
-        for (const auto& [id, part] : table().parts())
-            for (std::uint32_t p : part.pieces())
-                if (p == piece)
-                    return id;
-        ADD_FAILURE() << "no part holds piece " << piece;
-        return 0u;
-    };
     // Pieces 0 and 1 side by side as in the picture, away from the others,
     // 1 on top.
     const std::uint32_t below = partOf(0), above = partOf(1);

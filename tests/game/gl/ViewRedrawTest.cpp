@@ -301,14 +301,6 @@ TEST_F(ViewRedraw, ThumbnailsAndTheModelsNotificationsAsk) {
     ASSERT_EQ(table().trayOrder().size(), 1u);
 
     // Two neighbours joined (partsJoined): the joined part is drawn.
-    const auto partOf = [&](std::uint32_t piece) {
-        for (const auto& [id, part] : table().parts())
-            for (std::uint32_t p : part.pieces())
-                if (p == piece)
-                    return id;
-        ADD_FAILURE() << "no part holds piece " << piece;
-        return 0u;
-    };
     std::uint32_t joined = 0;
     shown("joined", [&] {
         const std::uint32_t a = partOf(0), b = partOf(1);

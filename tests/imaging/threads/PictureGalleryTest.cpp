@@ -82,6 +82,22 @@ int countLines(const std::string& text, const std::string& needle) {
     return n;
 }
 
+// A started loader that logs into memory, and a gallery on it whose events
+// the recording updater hears.
+struct WatchedGallery {
+    WatchedGallery() {
+        log.open(logText);
+        loader.start();
+        gallery.setEventHandler(&updater);
+    }
+
+    std::ostringstream logText;
+    LogFile log;
+    PictureLoader loader{log};
+    PictureGallery gallery{loader};
+    RecordingGalleryUpdater updater{gallery};
+};
+
 void pollUntil(PictureLoader& loader, const std::function<bool()>& finished) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!finished() && std::chrono::steady_clock::now() < deadline) {
@@ -108,14 +124,8 @@ TEST(PictureGallery, AMixedFolderKeepsThePicturesAndDropsTheRest) {
     std::filesystem::create_directory(f + "sub");
     PictureFiles::writeNetPBM(f + "sub/inside.ppm", 8, 8, 3, PictureFiles::pattern(8, 8, 3));
 
-    std::ostringstream logText;
-    LogFile log;
-    log.open(logText);
-    PictureLoader loader(log);
-    loader.start();
-    PictureGallery gallery(loader);
-    RecordingGalleryUpdater updater(gallery);
-    gallery.setEventHandler(&updater);
+    WatchedGallery watched;
+    auto& [logText, log, loader, gallery, updater] = watched;
     gallery.setDirectory(folder.path());
     const std::size_t listed = gallery.entries().size();
     EXPECT_EQ(listed, jpeg ? 8u : 6u);
@@ -191,14 +201,8 @@ TEST(PictureGallery, AFolderWithoutPermissionsIsNamedInOneLogLine) {
     // What the gallery holds once every load it asked for has ended: its
     // entries, what its handler heard, its pages, then the log.
     const std::string seen = KestruneTest::UnprivilegedChild::run([&] {
-        std::ostringstream logText;
-        LogFile log;
-        log.open(logText);
-        PictureLoader loader(log);
-        loader.start();
-        PictureGallery gallery(loader);
-        RecordingGalleryUpdater updater(gallery);
-        gallery.setEventHandler(&updater);
+        WatchedGallery watched;
+        auto& [logText, log, loader, gallery, updater] = watched;
         gallery.setDirectory(closed);
         pollUntil(loader, [&] { return loader.unfinished() == 0; });
         loader.stop();

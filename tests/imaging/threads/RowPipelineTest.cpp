@@ -9,31 +9,21 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "FailingAllocations.h"
 #include "foundation/threads/ThreadBudget.h"
 #include "imaging/codecs/jpeg/RowPipeline.h"
+#include "support/AlarmDeadline.h"
+#include "support/ThreadCapacity.h"
 
 using ImagingThreadsTest::FailingAllocations;
 using TAVO::ThreadBudget;
 using TAVO::Migration::JPEG::RowPipeline;
+using KestruneTest::AlarmDeadline;
+using KestruneTest::ThreadCapacity;
 
 namespace {
-
-// The process's thread budget for one test, as it was afterwards.
-struct Capacity {
-    const unsigned int before = ThreadBudget::capacity();
-    explicit Capacity(unsigned int capacity) { ThreadBudget::setCapacity(capacity); }
-    ~Capacity() { ThreadBudget::setCapacity(before); }
-};
-
-// A test that hangs ends the test program (SIGALRM) instead of the run.
-struct Deadline {
-    Deadline() { alarm(120); }
-    ~Deadline() { alarm(0); }
-};
 
 constexpr unsigned int rows = 100;
 
@@ -55,9 +45,9 @@ void decodeRows(RowPipeline& pipeline) {
 // Every row is reconstructed once, on the threads the budget grants or,
 // with none, on the decoding thread as it is handed over.
 TEST(RowPipeline, EveryRowIsReconstructedOnceWithOrWithoutThreads) {
-    Deadline deadline;
+    AlarmDeadline deadline;
     for (unsigned int capacity : {0u, 1u, 8u}) {
-        Capacity budget(capacity);
+        ThreadCapacity budget(capacity);
         std::vector<std::atomic<int>> done(rows);
         std::atomic<int> elsewhere{0};
         const std::thread::id decoding = std::this_thread::get_id();
@@ -83,10 +73,10 @@ TEST(RowPipeline, EveryRowIsReconstructedOnceWithOrWithoutThreads) {
 // (at its next take or at the end), the other threads stop, and none runs
 // once the pipeline is gone.
 TEST(RowPipeline, AFailingRowReachesTheDecodingThread) {
-    Deadline deadline;
+    AlarmDeadline deadline;
     for (unsigned int capacity : {0u, 1u, 8u})
         for (unsigned int failing : {0u, 40u, rows - 3, rows - 1}) {
-            Capacity budget(capacity);
+            ThreadCapacity budget(capacity);
             std::atomic<int> reconstructing{0}, calls{0};
             try {
                 RowPipeline pipeline(3, [&](const RowPipeline::Row& row) {
@@ -114,8 +104,8 @@ TEST(RowPipeline, AFailingRowReachesTheDecodingThread) {
 // the threads already started are stopped and joined, and the failure
 // reaches the caller.
 TEST(RowPipeline, AFailureWhileTheThreadsStartStopsThoseStarted) {
-    Deadline deadline;
-    Capacity budget(8);
+    AlarmDeadline deadline;
+    ThreadCapacity budget(8);
     int failures = 0;
     for (int n = 1;; ++n) {
         std::atomic<int> done{0};

@@ -4,15 +4,16 @@
 #include "Games.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 
 #include "model/PartMeshSet.h"
 #include "model/Puzzle.h"
+#include "support/RangesOf.h"
 
 using namespace GamesTest;
+using KestruneTest::rangesOf;
 
 namespace {
 
@@ -23,15 +24,6 @@ TAVO::IncrementalBuffer bufferOf(const Bytes& bytes) {
     buffer.setSize(std::uint32_t(bytes.size()));
     std::copy(bytes.begin(), bytes.end(), buffer.data());
     return buffer;
-}
-
-// Every part's draw ranges as (part, first, count), parts in id order.
-std::vector<std::array<std::uint32_t, 3>> rangesOf(const PartMeshSet& meshes) {
-    std::vector<std::array<std::uint32_t, 3>> all;
-    for (const auto& [part, ranges] : meshes.ranges())
-        for (const PartMeshSet::DrawRange& range : ranges)
-            all.push_back({part, range.first, range.count});
-    return all;
 }
 
 // A job that only tells that the worker reached it: the jobs queued before it

@@ -1,0 +1,21 @@
+#include "support/JobTrace.h"
+
+namespace KestruneTest {
+
+void JobTrace::add(const std::string& entry) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    entries_.push_back(entry);
+    threads_.push_back(std::this_thread::get_id());
+}
+
+std::vector<std::string> JobTrace::entries() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return entries_;
+}
+
+std::vector<std::thread::id> JobTrace::threads() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return threads_;
+}
+
+} // namespace KestruneTest
