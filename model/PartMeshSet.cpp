@@ -147,6 +147,8 @@ void inRuns(std::size_t runs, const std::function<void(std::size_t)>& work) {
 
 } // namespace
 
+void PartMeshSet::release() { *this = PartMeshSet(); }
+
 void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads) {
     // Every piece in drawing order: trays in the table's order, parts bottom first.
     std::vector<std::uint32_t> parts;
