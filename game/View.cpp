@@ -486,6 +486,8 @@ void View::puzzleLoaded(PartMeshSet& meshes) {
     try {
         Setup& setup = workspace_.currentSetup();
         drawing_->puzzleLoaded(std::move(meshes), *puzzle, setup.puzzleSize(), setup.picture());
+        // The texture holds the picture now.
+        setup.releasePicture();
     } catch (const TAVO::Exception& e) {
         TAVO::Log::line(log_.entry()) << "Unable to show the game: " << e.message();
         puzzleFailed();
