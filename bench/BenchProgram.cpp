@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "foundation/streams/IncrementalBuffer.h"
+#include "game/View.h"
 #include "imaging/Factory.h"
 #include "imaging/ImageMetadata.h"
 #include "imaging/Picture.h"
@@ -69,7 +70,7 @@ std::uint32_t BenchProgram::setUpGame(const std::string& picturePath, std::uint3
 }
 
 bool BenchProgram::startNewGame(std::uint32_t pieces) {
-    workspace().newGame();
+    view().menu().startNewGame();
     if (waitForTable(pieces))
         return true;
     std::fprintf(stderr, "the new game did not arrive\n");

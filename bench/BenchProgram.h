@@ -34,9 +34,9 @@ public:
     // requested piece count. The pieces the cut will make; 0 when the
     // picture cannot be read (told on standard error).
     std::uint32_t setUpGame(const std::string& picturePath, std::uint32_t requestedPieces);
-    // The set-up's game started, as the start button starts it, up to the
-    // first frame of its table; false when it did not arrive (told on
-    // standard error).
+    // The set-up's game started as the start button starts it (the menu
+    // gives its picture to the game), up to the first frame of its table;
+    // false when it did not arrive (told on standard error).
     bool startNewGame(std::uint32_t pieces);
     // The saved game asked for, as the saved-games list asks.
     void resume(const std::string& game);

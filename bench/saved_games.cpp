@@ -56,7 +56,7 @@ private:
 
 class Loaded : public PuzzleEventHandler {
 public:
-    void puzzleLoaded(const PartMeshSet&) override { loaded = true; }
+    void puzzleLoaded(PartMeshSet&) override { loaded = true; }
     void puzzleFailed() override { failed = true; }
     bool loaded = false;
     bool failed = false;

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "foundation/exceptions/Exception.h"
 #include "foundation/exceptions/UnexpectedValueException.h"
@@ -115,7 +116,7 @@ Texture PartDrawing::buildLightMap(const Puzzle& puzzle, const TAVO::Tuple<2, fl
     return texture;
 }
 
-void PartDrawing::load(const PartMeshSet& meshes, const Puzzle& puzzle, const TAVO::Tuple<2, float>& puzzleSize,
+void PartDrawing::load(PartMeshSet meshes, const Puzzle& puzzle, const TAVO::Tuple<2, float>& puzzleSize,
                        const Picture& picture) {
     TAVO::Tuple<2, float> size = puzzleSize;
     for (int i = 0; i < 2; ++i)
@@ -126,6 +127,8 @@ void PartDrawing::load(const PartMeshSet& meshes, const Puzzle& puzzle, const TA
     // drawn for its parts, whatever happens here.
     clear();
     VertexArrayObject array = buildArray(meshes);
+    Ranges ranges = meshes.ranges();
+    meshes.release();
     Texture lightMap;
     if (lighting_ == Lighting::map)
         lightMap = buildLightMap(puzzle, size);
@@ -140,7 +143,7 @@ void PartDrawing::load(const PartMeshSet& meshes, const Puzzle& puzzle, const TA
     array_ = std::move(array);
     lightMap_ = std::move(lightMap);
     picture_ = std::move(texture);
-    ranges_ = meshes.ranges();
+    ranges_ = std::move(ranges);
     puzzleSize_ = size;
     ++generation_;
 }

@@ -45,12 +45,14 @@ public:
     void setLightMapDump(const std::string& path, std::ostream& out, TAVO::Log& log);
 
     // Makes the buffers of the meshes, the light map (map lighting) and the
-    // picture texture (a white pixel for a picture without pixels). A
-    // puzzle size below 1 counts as 1. Throws (TextureException for a
-    // picture or light map larger than the largest texture, or that cannot
-    // be shown; UnexpectedValueException for meshes that do not hold
-    // together) and then draws nothing: the caller fails the game.
-    void load(const PartMeshSet& meshes, const Puzzle& puzzle, const TAVO::Tuple<2, float>& puzzleSize,
+    // picture texture (a white pixel for a picture without pixels). The
+    // meshes are given back once their buffers are made, before the light
+    // map and the picture take their room. A puzzle size below 1 counts as
+    // 1. Throws (TextureException for a picture or light map larger than
+    // the largest texture, or that cannot be shown; UnexpectedValueException
+    // for meshes that do not hold together) and then draws nothing: the
+    // caller fails the game.
+    void load(PartMeshSet meshes, const Puzzle& puzzle, const TAVO::Tuple<2, float>& puzzleSize,
               const Picture& picture);
     // Forgets the loaded puzzle: nothing is drawn until the next load.
     void clear();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "game/Camera.h"
 #include "game/FrameTarget.h"
@@ -32,9 +33,9 @@ TableDrawing::TableDrawing(Camera& camera, ShaderSet& shaders, const TAVO::Param
     background_.createPatterns(configuration);
 }
 
-void TableDrawing::puzzleLoaded(const PartMeshSet& meshes, const Puzzle& puzzle, const Tuple<2, float>& puzzleSize,
+void TableDrawing::puzzleLoaded(PartMeshSet meshes, const Puzzle& puzzle, const Tuple<2, float>& puzzleSize,
                                 const Picture& picture) {
-    parts_.load(meshes, puzzle, puzzleSize, picture);
+    parts_.load(std::move(meshes), puzzle, puzzleSize, picture);
     background_.setPicture(parts_.picture());
     background_.resize(parts_.puzzleSize());
 }

@@ -45,10 +45,11 @@ public:
     const PartDrawing& parts() const { return parts_; }
     TrayBackground& background() { return background_; }
 
-    // A puzzle was loaded: the parts' buffers and textures, and the tray
-    // background's picture and size. Throws as PartDrawing::load does, and
-    // then draws no parts until the next load.
-    void puzzleLoaded(const PartMeshSet& meshes, const Puzzle& puzzle, const TAVO::Tuple<2, float>& puzzleSize,
+    // A puzzle was loaded: the parts' buffers and textures (the meshes go
+    // as PartDrawing::load gives them back), and the tray background's
+    // picture and size. Throws as PartDrawing::load does, and then draws no
+    // parts until the next load.
+    void puzzleLoaded(PartMeshSet meshes, const Puzzle& puzzle, const TAVO::Tuple<2, float>& puzzleSize,
                       const Picture& picture);
     void partsJoined(const std::vector<unsigned int>& joined, std::uint32_t part) { parts_.partsJoined(joined, part); }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 #include <optional>
+#include <utility>
 
 #include "foundation/exceptions/Exception.h"
 #include "foundation/text/Parameters.h"
@@ -473,7 +474,7 @@ void View::logPartOutline() {
 
 // ---- the model's notifications ----
 
-void View::puzzleLoaded(const PartMeshSet& meshes) {
+void View::puzzleLoaded(PartMeshSet& meshes) {
     requestRedraw();
     endDrag();
     releaseAxes();
@@ -488,7 +489,9 @@ void View::puzzleLoaded(const PartMeshSet& meshes) {
     }
     try {
         Setup& setup = workspace_.currentSetup();
-        drawing_->puzzleLoaded(meshes, *puzzle, setup.puzzleSize(), setup.picture());
+        drawing_->puzzleLoaded(std::move(meshes), *puzzle, setup.puzzleSize(), setup.picture());
+        // The texture holds the picture now.
+        setup.releasePicture();
     } catch (const TAVO::Exception& e) {
         TAVO::Log::line(log_.entry()) << "Unable to show the game: " << e.message();
         puzzleFailed();

@@ -117,7 +117,7 @@ public:
     // The model's notifications.
     // A game that cannot be shown (a picture beyond the largest texture,
     // meshes that do not hold together) is logged and fails as puzzleFailed.
-    void puzzleLoaded(const PartMeshSet& meshes) override;
+    void puzzleLoaded(PartMeshSet& meshes) override;
     void puzzleFailed() override;
     void trayAdded(std::uint32_t tray) override;
     void trayRemoved(std::uint32_t tray) override;

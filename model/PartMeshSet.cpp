@@ -112,6 +112,8 @@ struct PartMeshSet::PieceMesh {
     std::size_t vertex = 0, index = 0;
 };
 
+void PartMeshSet::release() { *this = PartMeshSet(); }
+
 void PartMeshSet::build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads) {
     // Every piece in drawing order: trays in the table's order, parts bottom first.
     std::vector<std::uint32_t> parts;

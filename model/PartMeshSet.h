@@ -39,6 +39,9 @@ public:
     // and each run writes its parts in place: the set holds no more memory
     // than its meshes take.
     void build(const Puzzle& puzzle, const Table& table, bool attributeLighting, unsigned int threads = 0);
+    // Gives back the memory of every mesh and range: the set is empty, as
+    // before build.
+    void release();
 
     const std::map<unsigned int, std::vector<DrawRange>>& ranges() const { return ranges_; }
     // Two per vertex.

@@ -13,8 +13,9 @@ class PuzzleEventHandler {
 public:
     virtual ~PuzzleEventHandler() = default;
 
-    // A new or saved game is ready: the triangle meshes of every part.
-    virtual void puzzleLoaded(const PartMeshSet& meshes) { (void)meshes; }
+    // A new or saved game is ready: the triangle meshes of every part. They
+    // are the handler's to keep or empty: nothing reads them after it.
+    virtual void puzzleLoaded(PartMeshSet& meshes) { (void)meshes; }
     // A new or saved game could not be made.
     virtual void puzzleFailed() {}
     // The tray exists now.

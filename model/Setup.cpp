@@ -23,6 +23,11 @@ void Setup::setPicture(const std::string& name, const Picture& picture) {
     picture_ = picture;
 }
 
+void Setup::releasePicture() {
+    update();
+    picture_ = Picture();
+}
+
 void Setup::setRequestedPieceCount(std::uint32_t count) {
     requested_ = count;
     dirty_ = true;

@@ -25,6 +25,11 @@ public:
     // Marks the derived fields for recomputation exactly when the name
     // differs from the stored one (a loaded game keeps its stored grid and size).
     void setPicture(const std::string& name, const Picture& picture);
+    // Gives back the picture's pixels (other copies keep theirs), keeping
+    // its name and the grid and size derived from it: for a set-up whose
+    // pixels nothing reads again. Until the next setPicture the picture has
+    // none.
+    void releasePicture();
     void setRequestedPieceCount(std::uint32_t count);
     // Moves the requested count one at a time until the real count changes,
     // stopping at maximumRequest going up and 0 going down.

@@ -166,7 +166,7 @@ void Workspace::newGame() {
 }
 
 void Workspace::installGame(std::unique_ptr<Setup> setup, std::unique_ptr<Puzzle> puzzle,
-                            std::unique_ptr<Table> table, const PartMeshSet& meshes) {
+                            std::unique_ptr<Table> table, PartMeshSet& meshes) {
     replaceGame(std::move(setup), std::move(puzzle), std::move(table));
     if (handler_ != nullptr)
         handler_->puzzleLoaded(meshes);

@@ -74,9 +74,10 @@ public:
     // games and saved-game loads are installed in the order asked for, each
     // answered with puzzleLoaded or puzzleFailed (see Shelf).
     void newGame();
-    // Makes a loaded game current and tells the handler.
+    // Makes a loaded game current and tells the handler, which may empty
+    // the meshes.
     void installGame(std::unique_ptr<Setup> setup, std::unique_ptr<Puzzle> puzzle, std::unique_ptr<Table> table,
-                     const PartMeshSet& meshes);
+                     PartMeshSet& meshes);
     void notifyFailed();
 
     Shelf& shelf() { return shelf_; }

@@ -245,6 +245,26 @@ TEST(Setup, StoredFormAndRoundTrip) {
     EXPECT_EQ(read.grid(), Grid(4u, 3u));
 }
 
+TEST(Setup, AReleasedPictureLeavesTheNameGridSizeAndStoredFormAsTheyWere) {
+    // Nothing asked for the grid yet: the release must work it out from
+    // the picture before it goes.
+    ::Setup setup = setupOf(400, 300, 12);
+    const ::Setup copy = setup;
+    setup.releasePicture();
+    EXPECT_FALSE(setup.picture().hasPixels());
+    EXPECT_TRUE(copy.picture().hasPixels()) << "a copy keeps its picture";
+    EXPECT_EQ(setup.pictureName(), "pictures/400x300.png");
+    EXPECT_EQ(setup.grid(), Grid(4u, 3u));
+    EXPECT_EQ(setup.puzzleSize(), Size(420.0f, 315.0f));
+    const std::string expected = packed(0, "pictures/400x300.png", 12, "420.0", "315.0", 4, 3);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(hexOf(serialized(setup)) + "\n", expected);
+    // The same picture chosen again brings its pixels back; the grid stays.
+    setup.setPicture("pictures/400x300.png", pictureOf(400, 300));
+    EXPECT_TRUE(setup.picture().hasPixels());
+    EXPECT_EQ(setup.grid(), Grid(4u, 3u));
+}
+
 TEST(Setup, StoredSeedAndOddValuesAreKept) {
     // Seed 7, a 2 x 5 grid and a size no picture would give: used as read.
     const TAVO::IncrementalBuffer bytes =

@@ -25,7 +25,7 @@ inline Pose pose(float x, float y, double angle = 0.0) {
 // Every notification as a line of text, in the order sent.
 class RecordingHandler : public PuzzleEventHandler {
 public:
-    void puzzleLoaded(const PartMeshSet&) override { events.push_back("loaded"); }
+    void puzzleLoaded(PartMeshSet&) override { events.push_back("loaded"); }
     void puzzleFailed() override { events.push_back("failed"); }
     void trayAdded(std::uint32_t tray) override { events.push_back("added " + std::to_string(tray)); }
     void trayRemoved(std::uint32_t tray) override { events.push_back("removed " + std::to_string(tray)); }

@@ -11,7 +11,7 @@ std::string number(std::uint32_t value) { return std::to_string(value); }
 
 void SessionEvents::event(const std::string& text) { out_.print("event " + text); }
 
-void SessionEvents::puzzleLoaded(const PartMeshSet& meshes) {
+void SessionEvents::puzzleLoaded(PartMeshSet& meshes) {
     event("puzzleLoaded " + number(std::uint32_t(meshes.ranges().size())) + " " + number(meshes.vertexCount()));
 }
 

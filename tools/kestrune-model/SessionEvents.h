@@ -15,7 +15,7 @@ class SessionEvents : public PuzzleEventHandler, public Shelf::EventHandler {
 public:
     explicit SessionEvents(SessionLog& out) : out_(out) {}
 
-    void puzzleLoaded(const PartMeshSet& meshes) override;
+    void puzzleLoaded(PartMeshSet& meshes) override;
     void puzzleFailed() override;
     void trayAdded(std::uint32_t tray) override;
     void trayRemoved(std::uint32_t tray) override;

@@ -494,6 +494,9 @@ void GameMenu::stepPiecesUp() {
 void GameMenu::startNewGame() {
     showPage(Page::loading);
     workspace_->newGame();
+    if (picturePanel_ != nullptr)
+        cancelPreview();
+    workspace_->menuSetup().releasePicture();
 }
 
 void GameMenu::backToPictures() {

@@ -112,6 +112,9 @@ public:
     void cancelPreview();
     void stepPiecesDown();
     void stepPiecesUp();
+    // Queues the set-up's game. The game keeps the picture for its texture;
+    // the menu gives back its own and the preview's: the set-up page is
+    // reached again only from a picture chosen anew, which brings them back.
     void startNewGame();
     // From the set-up page back to the pictures.
     void backToPictures();

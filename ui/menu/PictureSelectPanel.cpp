@@ -173,13 +173,20 @@ void PictureSelectPanel::fitPreview() {
 
 void PictureSelectPanel::closeOverlay() {
     overlay_->setVisible(false);
-    previewPart_->setVisible(false);
+    hidePreview();
 }
 
 void PictureSelectPanel::showWaiting() {
     overlay_->setVisible(true);
     innerSwitch_->select(waitingIndex_);
+    hidePreview();
+}
+
+void PictureSelectPanel::hidePreview() {
     previewPart_->setVisible(false);
+    // Only showPreview shows it again, with a texture of its own.
+    previewTexture_.reset();
+    previewShape_->setTexture(nullptr, wholeTexture);
 }
 
 void PictureSelectPanel::showPreview(std::shared_ptr<Shape::Texture> texture,

@@ -66,7 +66,8 @@ public:
     // leaves it as it is while the picture size or the box has no area.
     void fitPreview();
 
-    // The overlay's states.
+    // The overlay's states. Closing it or waiting gives the preview's
+    // texture back.
     void closeOverlay();
     void showWaiting();
     // The picture of the given size in the texture (both may be replaced later).
@@ -81,6 +82,8 @@ public:
     const TAVO::Tuple<2, unsigned int>& pictureSize() const { return pictureSize_; }
 
 private:
+    void hidePreview();
+
     PictureGallery* gallery_;
     Border* galleryBorder_;
     ItemSelect* list_;

@@ -57,6 +57,7 @@ TEST_F(ViewResume, AResumedGameIsDrawnAsTheGameLoadedStepByStep) {
     PartMeshSet meshes;
     meshes.build(*puzzle, *table, true, 1);
     workspace->installGame(std::move(setup), std::move(puzzle), std::move(table), meshes);
+    EXPECT_EQ(meshes.vertexCount(), 0u) << "the view takes the meshes it was handed";
     pass();
     const Bytes stepwise = frame("view-stepwise");
     ASSERT_EQ(resumed.size(), stepwise.size());

@@ -34,7 +34,7 @@ using LinesLog = KestruneTest::MemoryLog;
 // Every notification of the table, the workspace and the shelf as a line.
 class Events : public PuzzleEventHandler, public Shelf::EventHandler {
 public:
-    void puzzleLoaded(const PartMeshSet&) override { add("loaded"); }
+    void puzzleLoaded(PartMeshSet&) override { add("loaded"); }
     void puzzleFailed() override { add("failed"); }
     void gameInserted(std::uint32_t i) override { add("gameInserted " + std::to_string(i)); }
     void gameMoved(std::uint32_t from, std::uint32_t to) override {

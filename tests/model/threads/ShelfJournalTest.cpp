@@ -120,7 +120,7 @@ TEST_F(Journal, WhatTheViewDoesOnHearingOfANewGameIsSavedIntoThatGame) {
     class Reacting : public Events {
     public:
         explicit Reacting(Workspace*& workspace) : workspace_(workspace) {}
-        void puzzleLoaded(const PartMeshSet&) override {
+        void puzzleLoaded(PartMeshSet&) override {
             Table& table = workspace_->table();
             Table::TypedAction& action =
                 table.changeBackground(Tray::Background(2, TAVO::Color(0.1f, 0.2f, 0.3f), 3));

@@ -42,7 +42,7 @@ private:
 // The events, and a copy of the meshes the view would be given.
 class Keeping : public Events {
 public:
-    void puzzleLoaded(const PartMeshSet& given) override {
+    void puzzleLoaded(PartMeshSet& given) override {
         Events::puzzleLoaded(given);
         meshes = given;
     }

@@ -73,7 +73,7 @@ public:
             onRender(renders.back());
     }
 
-    void puzzleLoaded(const PartMeshSet&) override {
+    void puzzleLoaded(PartMeshSet&) override {
         ++loaded;
         if (menu != nullptr)
             menu->puzzleLoaded();
