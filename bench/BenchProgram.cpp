@@ -45,6 +45,20 @@ void BenchProgram::frame() {
     glFinish();
 }
 
+bool BenchProgram::waitForThumbnails() {
+    const auto start = Clock::now();
+    while (millisecondsSince(start) < 60000.0) {
+        frame();
+        const Shelf& shelf = workspace().shelf();
+        bool ready = true;
+        for (const std::string& id : shelf.games())
+            ready = ready && (shelf.description(id).thumbnailReady || shelf.description(id).broken);
+        if (ready)
+            return true;
+    }
+    return false;
+}
+
 bool BenchProgram::waitForTable(std::uint32_t minimumParts) {
     const auto start = Clock::now();
     while (millisecondsSince(start) < 600000.0) {

@@ -30,6 +30,10 @@ public:
     // Passes until the table holds the game's parts and a frame shows them;
     // false after ten minutes.
     bool waitForTable(std::uint32_t minimumParts);
+    // Passes until every listed game's thumbnail is ready (or the game is
+    // marked broken), as a player sees the list before choosing; false
+    // after a minute.
+    bool waitForThumbnails();
     // What the picture page leaves in the set-up: the picture and the
     // requested piece count. The pieces the cut will make; 0 when the
     // picture cannot be read (told on standard error).

@@ -41,20 +41,6 @@ long peakResidentKilobytes() {
     return -1;
 }
 
-bool waitForThumbnails(BenchProgram& program) {
-    const auto start = Clock::now();
-    while (BenchProgram::millisecondsSince(start) < 60000.0) {
-        program.frame();
-        const Shelf& shelf = program.workspace().shelf();
-        bool ready = true;
-        for (const std::string& id : shelf.games())
-            ready = ready && (shelf.description(id).thumbnailReady || shelf.description(id).broken);
-        if (ready)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,7 +67,7 @@ int main(int argc, char** argv) {
             return 1;
         load = BenchProgram::millisecondsSince(start);
     } else {
-        if (!waitForThumbnails(program)) {
+        if (!program.waitForThumbnails()) {
             std::fprintf(stderr, "the thumbnails did not arrive\n");
             return 1;
         }

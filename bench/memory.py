@@ -19,29 +19,11 @@
 # Prints the median of each build and the ratio after / before.
 import os, shutil, statistics, subprocess, sys, tempfile, time
 
-PICTURE = (4000, 3000)
+from benchpicture import PICTURE, write_picture
+
 before, after, rounds, pieces = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
 prefix = sys.argv[5:]
 builds = [os.path.realpath(before), os.path.realpath(after)]
-
-
-def write_picture(path):
-    width, height = PICTURE
-    row = bytearray()
-    for x in range(width):
-        h = (x * 6.0 / 500.0) % 6.0
-        k = int(255 * (1 - abs(h % 2 - 1)))
-        row += bytes(((255, k, 40), (k, 255, 40), (40, 255, k), (40, k, 255), (k, 40, 255), (255, 40, k))[int(h)])
-    doubled = bytes(row) * 2
-    ppm = path + '.ppm'
-    with open(ppm, 'wb') as f:
-        f.write(b'P6\n%d %d\n255\n' % (width, height))
-        for y in range(height):
-            shift = (y * 3) % width * 3
-            f.write(doubled[shift:shift + width * 3])
-    with open(path, 'wb') as out:
-        subprocess.run(['cjpeg', '-quality', '90', ppm], stdout=out, check=True)
-    os.remove(ppm)
 
 
 def requested_count(tools):

@@ -51,22 +51,6 @@ namespace {
 
 using Clock = BenchProgram::Clock;
 
-// Passes until every listed game's thumbnail is ready, as a player sees the
-// list before choosing.
-bool waitForThumbnails(BenchProgram& program) {
-    const auto start = Clock::now();
-    while (BenchProgram::millisecondsSince(start) < 60000.0) {
-        program.frame();
-        const Shelf& shelf = program.workspace().shelf();
-        bool ready = true;
-        for (const std::string& id : shelf.games())
-            ready = ready && (shelf.description(id).thumbnailReady || shelf.description(id).broken);
-        if (ready)
-            return true;
-    }
-    return false;
-}
-
 // Hands every notification of the model to the view, timing the view's
 // work on a loaded game.
 class TimedView : public PuzzleEventHandler {
@@ -221,7 +205,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         launch.values.push_back(BenchProgram::millisecondsSince(start));
-        if (!waitForThumbnails(program)) {
+        if (!program.waitForThumbnails()) {
             std::fprintf(stderr, "the thumbnails did not arrive\n");
             return 1;
         }
