@@ -61,11 +61,16 @@ Application::Application(const Parameters& parameters) {
         checkSDL(SourceLocation(), SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1));
         checkSDL(SourceLocation(), SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16));
 
+        // The window is shown once its least size is set: on a shown window
+        // the size hints go through the window manager, and SDL waits for an
+        // answer that a maximised window never gets (a tenth of a second at
+        // every start).
         window_ = SDL_CreateWindow(parameters.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                   int(parameters.width), int(parameters.height), windowFlags_);
+                                   int(parameters.width), int(parameters.height), windowFlags_ | SDL_WINDOW_HIDDEN);
         if (window_ == nullptr)
             throw SDLException(SourceLocation(), 0);
         SDL_SetWindowMinimumSize(window_, int(parameters.minimumWidth), int(parameters.minimumHeight));
+        SDL_ShowWindow(window_);
 
         context_ = SDL_GL_CreateContext(window_);
         if (context_ == nullptr)

@@ -357,6 +357,30 @@ TEST_F(GLTest, TheContextIsACompatibilityContextOfAtLeast3) {
     EXPECT_TRUE(application().windowFlags() & SDL_WINDOW_OPENGL);
 }
 
+// The window is made hidden so that its least size is set before a window
+// manager sees it; it must still come up shown, and keep that least size.
+TEST(GLApplicationTest, TheWindowComesUpShownAndKeepsItsLeastSize) {
+    if (!GLTest::haveDisplay())
+        return;
+    Application::Parameters p = GLTest::parameters();
+    p.resizable = true;
+    p.minimumWidth = 640;
+    p.minimumHeight = 480;
+    Application application(p);
+    SDL_Window* window = application.window();
+    const Uint32 flags = SDL_GetWindowFlags(window);
+    EXPECT_TRUE(flags & SDL_WINDOW_SHOWN);
+    EXPECT_FALSE(flags & SDL_WINDOW_HIDDEN);
+    int w = 0, h = 0;
+    SDL_GetWindowMinimumSize(window, &w, &h);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    SDL_SetWindowSize(window, 100, 100);
+    SDL_GetWindowSize(window, &w, &h);
+    EXPECT_GE(w, 640);
+    EXPECT_GE(h, 480);
+}
+
 TEST(GLApplicationTest, ARefusedSwapIntervalIsLoggedAndStartUpGoesOn) {
     if (!GLTest::haveDisplay())
         return;
