@@ -25,9 +25,10 @@ void Bands::run(unsigned int count, const std::function<void(unsigned int)>& ban
     std::mutex guard;
     unsigned int failedBand = count;
     std::exception_ptr failure;
-    // Bands are taken in order, so when one fails every lower band has been
-    // taken and runs to its end: the lowest failure is the one kept.
-    auto take = [&] {
+    // Takes bands until none is left, or only one when `once`. Bands are
+    // taken in order, so when one fails every lower band has been taken and
+    // runs to its end: the lowest failure is the one kept.
+    auto take = [&](bool once = false) {
         while (!stopped.load()) {
             const unsigned int k = next.fetch_add(1);
             if (k >= count)
@@ -42,21 +43,35 @@ void Bands::run(unsigned int count, const std::function<void(unsigned int)>& ban
                 }
                 stopped.store(true);
             }
+            if (once)
+                return;
         }
     };
     std::vector<std::unique_ptr<TaskThread>> helpers;
+    // Helpers join while bands are left and the budget grants threads, also
+    // threads another user gives back while this work runs; the bands a
+    // helper not granted would have taken are run here.
+    auto recruit = [&] {
+        while (helpers.size() + 1 < count && next.load() < count && !stopped.load()) {
+            std::unique_ptr<TaskThread> helper = TaskThread::startIfGranted([&take] { take(); });
+            if (!helper)
+                return;
+            helpers.push_back(std::move(helper));
+        }
+    };
     try {
         helpers.reserve(count > 0 ? count - 1 : 0);
-        for (unsigned int i = 1; i < count; ++i) {
-            helpers.push_back(std::make_unique<TaskThread>([&take] { take(); }));
-            // One that waits for its join finds no band left then.
-            if (!helpers.back()->separate())
-                break;
-        }
+        recruit();
     } catch (...) {
         // Fewer helpers: the bands they would have taken are run here.
     }
-    take();
+    while (!stopped.load() && next.load() < count) {
+        take(true);
+        try {
+            recruit();
+        } catch (...) {
+        }
+    }
     for (const auto& helper : helpers)
         helper->join();
     if (failure)

@@ -9,8 +9,31 @@
 namespace TAVO {
 
 TaskThread::TaskThread(std::function<void()> function) : function_(std::move(function)) {
+    if (ThreadBudget::take(1) != 0)
+        start();
+}
+
+TaskThread::TaskThread(std::function<void()> function, Granted) : function_(std::move(function)) { start(); }
+
+std::unique_ptr<TaskThread> TaskThread::startIfGranted(std::function<void()> function) {
     if (ThreadBudget::take(1) == 0)
-        return;
+        return nullptr;
+    std::unique_ptr<TaskThread> task;
+    try {
+        task.reset(new TaskThread(std::move(function), Granted()));
+    } catch (const std::bad_alloc&) {
+        ThreadBudget::give(1);
+        return nullptr;
+    }
+    // A thread the system refused: the budget has its thread back already.
+    if (!task->separate()) {
+        task->joined_ = true;
+        return nullptr;
+    }
+    return task;
+}
+
+void TaskThread::start() {
     try {
         native_ = std::make_unique<NativeThread>([this] {
             runFunction();

@@ -18,6 +18,9 @@ class NativeThread;
 class TaskThread {
 public:
     explicit TaskThread(std::function<void()> function);
+    // The function on a thread of its own when the budget grants one and
+    // the system makes it; null otherwise, and the function never runs.
+    static std::unique_ptr<TaskThread> startIfGranted(std::function<void()> function);
     TaskThread(const TaskThread&) = delete;
     TaskThread& operator=(const TaskThread&) = delete;
     // Joins a task not joined yet; what escaped it is dropped.
@@ -31,6 +34,10 @@ public:
     bool separate() const { return native_ != nullptr; }
 
 private:
+    struct Granted {};
+    // With a thread the budget granted already: given back when none is made.
+    TaskThread(std::function<void()> function, Granted);
+    void start();
     void runFunction();
 
     std::function<void()> function_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/threads/Bands.h"
+#include "foundation/threads/TaskThread.h"
 #include "foundation/threads/ThreadBudget.h"
 #include "RefusedThreads.h"
 #include "support/AlarmDeadline.h"
@@ -75,6 +76,32 @@ TEST(Bands, EveryBandRunsOnceWhateverThreadsThereAre) {
 
 // Threads the system refuses part-way: the bands go to the threads made and
 // the caller, and every thread of the budget comes back.
+// A thread another user gives back while bands run joins them: the bands
+// left are shared, not all run by the caller because none was free at first.
+TEST(Bands, AThreadGivenBackWhileBandsRunJoinsThem) {
+    AlarmDeadline deadline;
+    ThreadCapacity budget(1);
+    std::atomic<bool> release{false};
+    TAVO::TaskThread holder([&] {
+        while (!release.load())
+            pause(1);
+    });
+    ASSERT_TRUE(holder.separate());
+    std::vector<std::atomic<int>> runs(40);
+    Threads threads;
+    Bands::run(40, [&](unsigned int k) {
+        ++runs[k];
+        threads.add();
+        release.store(true);
+        pause(5);
+    });
+    holder.join();
+    for (const auto& r : runs)
+        EXPECT_EQ(r.load(), 1);
+    EXPECT_EQ(threads.count(), 2u);
+    EXPECT_EQ(ThreadBudget::inUse(), 0u);
+}
+
 TEST(Bands, ThreadsRefusedPartWayLeaveTheirBandsToTheOthers) {
     AlarmDeadline deadline;
     ThreadCapacity budget(6);
