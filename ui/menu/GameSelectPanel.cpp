@@ -5,7 +5,6 @@
 #include "foundation/exceptions/NotFoundException.h"
 #include "model/Workspace.h"
 #include "sdlgl/Texture.h"
-#include "ui/PictureTexture.h"
 #include "ui/Border.h"
 #include "ui/Button.h"
 #include "ui/SharedComponent.h"
@@ -92,13 +91,11 @@ std::unique_ptr<Component> GameSelectPanel::GamesListUpdater::savedGameItem(cons
     const TileAtlas& atlas = shelf_->thumbnailAtlas();
     const std::uint32_t page = atlas.page(description.tile);
     if (description.thumbnailReady && page < shelf_->thumbnailPageCount()) {
-        while (textures_.size() <= page)
-            textures_.push_back(std::make_shared<Shape::Texture>());
-        pagesToUpload_.insert(page);
+        const std::shared_ptr<Shape::Texture>& texture = pages_.changed(page);
         const TAVO::Hyperrectangle<2, unsigned int> region = atlas.tileRegion(description.tile);
         const float w = float(region.extent()[0]), h = float(region.extent()[1]);
         const float s = std::min(size[0] / w, size[1] / h);
-        item->add(MenuBuilder::texturedSquare(shader_, TAVO::Tuple<2, float>(w * s, h * s), white, textures_[page],
+        item->add(MenuBuilder::texturedSquare(shader_, TAVO::Tuple<2, float>(w * s, h * s), white, texture,
                                               atlas.tileTextureRegion(description.tile)),
                   centre, centre, false);
     } else {
@@ -138,9 +135,7 @@ void GameSelectPanel::GamesListUpdater::change(ItemSelect& list, const std::vect
 }
 
 void GameSelectPanel::GamesListUpdater::uploadPages() {
-    for (const std::uint32_t page : pagesToUpload_)
-        PictureTexture::upload(*textures_[page], shelf_->thumbnailPage(page));
-    pagesToUpload_.clear();
+    pages_.upload([this](std::uint32_t page) -> const Picture& { return shelf_->thumbnailPage(page); });
 }
 
 void GameSelectPanel::GamesListUpdater::gameInserted(std::uint32_t index) {

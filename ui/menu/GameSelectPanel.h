@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "ui/ItemSelect.h"
 #include "ui/Panel.h"
 #include "ui/Shape.h"
+#include "ui/menu/AtlasPageTextures.h"
 
 class Border;
 class MenuBuilder;
@@ -102,9 +102,8 @@ public:
         std::unique_ptr<SharedComponent> busyIndicator_;
         std::unique_ptr<SharedComponent> errorMark_;
         ItemSelect* games_;
-        // One per page of the shelf's thumbnail atlas.
-        std::vector<std::shared_ptr<Shape::Texture>> textures_;
-        std::set<std::uint32_t> pagesToUpload_;
+        // Of the shelf's thumbnail atlas.
+        AtlasPageTextures pages_;
         ItemSelect* trash_;
     };
 

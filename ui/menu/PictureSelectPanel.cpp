@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "sdlgl/Texture.h"
-#include "ui/PictureTexture.h"
 #include "ui/Border.h"
 #include "ui/SharedComponent.h"
 #include "ui/Switch.h"
@@ -54,9 +53,7 @@ void PictureSelectPanel::PictureGalleryUpdater::thumbnailReady(std::uint32_t ind
     const std::uint32_t page = atlas.page(tile);
     if (page >= gallery_->pageCount())
         return;
-    while (textures_.size() <= page)
-        textures_.push_back(std::make_shared<Shape::Texture>());
-    pagesToUpload_.insert(page);
+    const std::shared_ptr<Shape::Texture>& texture = pages_.changed(page);
 
     const TAVO::Tuple<2, float> cell = list_->cellSize();
     const TAVO::Hyperrectangle<2, unsigned int> region = atlas.tileRegion(tile);
@@ -64,16 +61,14 @@ void PictureSelectPanel::PictureGalleryUpdater::thumbnailReady(std::uint32_t ind
     const float s = std::min(cell[0] / w, cell[1] / h);
     auto item = std::make_unique<Panel>(cell, false);
     item->add(MenuBuilder::texturedSquare(shader_, TAVO::Tuple<2, float>(w * s, h * s),
-                                          TAVO::Color(1.0f, 1.0f, 1.0f), textures_[page],
+                                          TAVO::Color(1.0f, 1.0f, 1.0f), texture,
                                           atlas.tileTextureRegion(tile)),
               centre, centre, false);
     list_->setItem(index, std::move(item));
 }
 
 void PictureSelectPanel::PictureGalleryUpdater::uploadPages() {
-    for (const std::uint32_t page : pagesToUpload_)
-        PictureTexture::upload(*textures_[page], gallery_->page(page));
-    pagesToUpload_.clear();
+    pages_.upload([this](std::uint32_t page) -> const Picture& { return gallery_->page(page); });
 }
 
 // ---- the panel ----

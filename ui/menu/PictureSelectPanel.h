@@ -2,13 +2,13 @@
 
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <vector>
 
 #include "imaging/PictureGallery.h"
 #include "ui/ItemSelect.h"
 #include "ui/Panel.h"
 #include "ui/Shape.h"
+#include "ui/menu/AtlasPageTextures.h"
 
 class Border;
 class MenuBuilder;
@@ -47,9 +47,8 @@ public:
         ItemSelect* list_;
         Shape::ShapeShader& shader_;
         std::unique_ptr<SharedComponent> busyIndicator_;
-        // One per gallery atlas page.
-        std::vector<std::shared_ptr<Shape::Texture>> textures_;
-        std::set<std::uint32_t> pagesToUpload_;
+        // Of the gallery's atlas.
+        AtlasPageTextures pages_;
     };
 
     // The panel owns the buttons and the item handler; the gallery hears of
