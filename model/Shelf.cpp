@@ -123,7 +123,10 @@ void Shelf::thumbnailArrived(const std::string& game, const Picture* thumbnail, 
         return;
     Description& description = descriptions_[game];
     description.thumbnailPending = false;
-    description.broken = broken;
+    // A thumbnail may mark the game, never clear a mark: a load that failed
+    // before a late thumbnail arrived (they come from the loader's threads)
+    // keeps the game failed.
+    description.broken = description.broken || broken;
     description.thumbnailReady = thumbnail != nullptr && thumbnail->hasPixels();
     if (description.thumbnailReady) {
         try {

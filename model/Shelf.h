@@ -349,7 +349,7 @@ private:
     void dropUnusable(TAVO::STLVectorSerializable<std::string>& list, std::set<std::string>& seen);
     void notifyChanged(const std::string& id);
     // The answer to a game's thumbnail, the thumbnail null when none came:
-    // into the atlas, and the lists hear of it.
+    // into the atlas, and the lists hear of it. A game marked broken stays so.
     void thumbnailArrived(const std::string& game, const Picture* thumbnail, bool broken);
     void log(const std::string& text) const;
 

@@ -10,6 +10,7 @@
 
 #include "model/PartMeshSet.h"
 #include "model/Puzzle.h"
+#include "support/PollUntil.h"
 #include "support/RangesOf.h"
 
 using namespace GamesTest;
@@ -196,6 +197,41 @@ TEST_F(Resume, ThePictureIsLookedAtBeforeTheTable) {
     ASSERT_GE(lines.size(), 3u);
     EXPECT_NE(lines[0].find("Saved games are of a newer version, please upgrade."), std::string::npos) << lines[0];
     EXPECT_NE(lines.back().find("Unable to load game 0."), std::string::npos);
+}
+
+// A game's thumbnail comes from the loader's threads and may arrive after a
+// load of the game failed: the failed game stays marked, whichever comes
+// first, so the list never offers it as playable again.
+TEST_F(Resume, AFailedLoadKeepsItsMarkWhateverTheThumbnailSays) {
+    Bytes cut = entry("puzzle/0/table");
+    cut.resize(3);
+    write("puzzle/0/table", cut);
+
+    // The thumbnail asked for first arrives after the failure.
+    restart();
+    workspace->loader().stop();
+    shelf().loadThumbnail("0");
+    shelf().setCurrentGame("0");
+    shelf().loadGame();
+    KestruneTest::pollUntil(*workspace, [&] { return !keeping.lines.empty(); });
+    expectBroken("0");
+    EXPECT_FALSE(shelf().description("0").thumbnailReady);
+    workspace->loader().start();
+    sync();
+    EXPECT_TRUE(shelf().description("0").thumbnailReady);
+    EXPECT_TRUE(shelf().description("0").broken);
+
+    // The thumbnail first, then the failure, then a thumbnail asked again.
+    restart();
+    shelf().loadThumbnail("0");
+    sync();
+    ASSERT_TRUE(shelf().description("0").thumbnailReady);
+    EXPECT_FALSE(shelf().description("0").broken);
+    resume("0");
+    expectBroken("0");
+    shelf().loadThumbnail("0");
+    sync();
+    EXPECT_TRUE(shelf().description("0").broken);
 }
 
 // Shutting down while a game loads waits for the load and its decode and
