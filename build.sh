@@ -14,6 +14,8 @@ packages=(
   g++ cmake make pkg-config
   # the window and OpenGL framework
   libsdl2-dev libglew-dev
+  # the window tests ask the X server itself
+  libx11-dev
   googletest libgtest-dev
   # independent oracles of the tests
   python3 diffutils netpbm pngcheck zopfli libjpeg-turbo-progs
