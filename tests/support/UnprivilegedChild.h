@@ -1,17 +1,18 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
+
+#include "support/ChildProcess.h"
 
 namespace KestruneTest {
 
 // Runs part of a test in a child process that file permissions bind as they
-// bind a player: when the test runs as root, the forked child first gives up
-// root for the user and group 65534 ("nobody"); any other user stays who it
-// is. The child does the work and ends with _exit, so that nothing of the
-// parent's state (test fixtures, threads' locks, exit handlers) runs twice.
-// The work tells what it saw as text; checks it makes (EXPECT_...) count as
-// the test's own.
+// bind a player: when the test runs as root, the forked child (a
+// ChildProcess, with its deadline) first gives up root for the user and
+// group 65534 ("nobody"); any other user stays who it is. The work tells what
+// it saw as text; checks it makes (EXPECT_...) count as the test's own.
 class UnprivilegedChild {
 public:
     // The user and group the child becomes when the test runs as root.
@@ -23,10 +24,11 @@ public:
     // it must let others pass; the first that does not adds a failure.
     static void lend(const std::string& folder);
 
-    // Runs the work in the child and returns the text it returned. A child
-    // that could not give up root, failed one of its checks or did not end by
-    // returning adds a failure saying so.
-    static std::string run(const std::function<std::string()>& work);
+    // Runs the work in the child and returns the text it said and returned.
+    // A child that could not give up root, did not end by returning or had
+    // not ended by the deadline (it is then killed) adds a failure saying so.
+    static std::string run(const std::function<std::string()>& work,
+                           std::chrono::milliseconds deadline = ChildProcess::usualDeadline);
 };
 
 } // namespace KestruneTest
