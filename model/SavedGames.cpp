@@ -9,6 +9,7 @@
 #include "foundation/streams/ConstBufferStream.h"
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/streams/StreamException.h"
+#include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 #include "model/Setup.h"
 #include "model/Table.h"
@@ -137,7 +138,7 @@ std::uint32_t SavedGames::readTable(const TAVO::Buffer& bytes, const Puzzle& puz
         ++records;
         if (record.tag() == Table::TypedAction::moveTray && !table.hasTray(record.moveTrayAction().tray())) {
             TAVO::Log::line(log.entry()) << "Skipped record " << records
-                                         << (game.empty() ? std::string() : " of game " + game)
+                                         << (game.empty() ? std::string() : " of game " + TAVO::Text::printable(game))
                                          << ", a view move of tray " << record.moveTrayAction().tray()
                                          << ", which no longer exists.";
             continue;

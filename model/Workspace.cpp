@@ -2,6 +2,7 @@
 
 #include "foundation/exceptions/ExceptionHandler.h"
 #include "foundation/text/Parameters.h"
+#include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 #include "model/PartMeshException.h"
 #include "model/Puzzle.h"
@@ -57,7 +58,7 @@ void Workspace::NewGameJob::run() {
         meshes_.build(*puzzle_, *table_, workspace_.lighting());
     } catch (const PartMeshException& e) {
         TAVO::Log::line(workspace_.log().entry())
-            << "Unable to start a new game of " << setup_->pictureName() << ": " << e.message();
+            << "Unable to start a new game of " << TAVO::Text::printable(setup_->pictureName()) << ": " << e.message();
         failed_ = true;
     }
 }

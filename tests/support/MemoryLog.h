@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/streams/WriteStream.h"
+#include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 
 namespace KestruneTest {
@@ -27,6 +28,18 @@ public:
             if (line.find(text) != std::string::npos)
                 return true;
         return false;
+    }
+
+    // The lines that are not one printable line: those Text::printable
+    // would change (an exception logger's entry keeps its closing line feed).
+    std::vector<std::string> unprintable() {
+        std::vector<std::string> found;
+        for (const std::string& line : lines()) {
+            const std::string text = !line.empty() && line.back() == '\n' ? line.substr(0, line.size() - 1) : line;
+            if (TAVO::Text::printable(text) != text)
+                found.push_back(line);
+        }
+        return found;
     }
 
 private:

@@ -7,6 +7,7 @@
 #include "foundation/exceptions/Exception.h"
 #include "foundation/exceptions/UninitializedException.h"
 #include "foundation/text/Parameters.h"
+#include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 #include "geometry/Color.h"
 #include "model/Setup.h"
@@ -356,7 +357,11 @@ GameMenu::Page GameMenu::currentPage() const {
     return Page::loading;
 }
 
-void GameMenu::log(const std::string& text) const { TAVO::Log::line(workspace_->log().entry()) << text; }
+// Lines quote picture paths from the gallery folder and exception messages:
+// each stays one printable line.
+void GameMenu::log(const std::string& text) const {
+    TAVO::Log::line(workspace_->log().entry()) << TAVO::Text::printable(text);
+}
 
 // ---- the model's notifications ----
 

@@ -165,6 +165,7 @@ public:
 
 private:
     void showPage(Page page);
+    // One line in the workspace's log, made printable (TAVO::Text::printable).
     void log(const std::string& text) const;
 
     Workspace* workspace_;

@@ -13,6 +13,7 @@
 #include "foundation/packages/ArchiveFile.h"
 #include "foundation/serialization/Serialization.h"
 #include "foundation/streams/BufferStream.h"
+#include "foundation/streams/ConstBufferStream.h"
 #include "foundation/streams/IncrementalBuffer.h"
 #include "foundation/streams/WriteStream.h"
 #include "foundation/text/Parameters.h"
@@ -159,6 +160,23 @@ protected:
     bool exists(const std::string& name) {
         TAVO::ArchiveFile file(savedGames(), true, false);
         return file.hasArchive() && file.archive()->exists(name);
+    }
+
+    // Reads into the set-up what a saved game's set-up entry holds: seed 0,
+    // the picture's name, the count asked for, the size and the grid.
+    static void readStoredSetup(::Setup& setup, const std::string& name, std::uint32_t requested, float width,
+                                float height, std::uint32_t columns, std::uint32_t rows) {
+        TAVO::IncrementalBuffer stored;
+        {
+            TAVO::BufferStream out(stored);
+            TAVO::WriteStream& w = out;
+            auto put = [&](const void* p, std::uint32_t n) { w.write(p, n); };
+            const std::uint32_t seed = 0, length = std::uint32_t(name.size());
+            put(&seed, 4), put(&length, 4), put(name.data(), length), put(&requested, 4);
+            put(&width, 4), put(&height, 4), put(&columns, 4), put(&rows, 4);
+        }
+        TAVO::ConstBufferStream in(stored);
+        TAVO::Serialization::deserialize(in, setup);
     }
 
     // The bytes a serialisable writes.

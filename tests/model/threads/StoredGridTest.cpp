@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "foundation/streams/ConstBufferStream.h"
 #include "model/Puzzle.h"
 
 using namespace GamesTest;
@@ -26,21 +25,8 @@ TEST_F(StoredGrid, AGameSavedWithAnOlderGridResumesWithIt) {
 
     // The menu's set-up as a game of the older rule stored it, read back:
     // seed 0, the name, 16 asked for, the size, the 73 x 1 grid.
-    TAVO::IncrementalBuffer stored;
-    {
-        TAVO::BufferStream out(stored);
-        TAVO::WriteStream& w = out;
-        auto put = [&](const void* p, std::uint32_t n) { w.write(p, n); };
-        const std::uint32_t seed = 0, length = std::uint32_t(thin.size()), requested = 16, columns = 73, rows = 1;
-        const float x = 104987.0f, y = 315.0f;
-        put(&seed, 4), put(&length, 4), put(thin.data(), length), put(&requested, 4);
-        put(&x, 4), put(&y, 4), put(&columns, 4), put(&rows, 4);
-    }
     ::Setup& menu = workspace->menuSetup();
-    {
-        TAVO::ConstBufferStream in(stored);
-        TAVO::Serialization::deserialize(in, menu);
-    }
+    readStoredSetup(menu, thin, 16, 104987.0f, 315.0f, 73, 1);
     menu.setPicture(thin, loaded);
     ASSERT_EQ(menu.pieceCount(), 73u);
     workspace->newGame();

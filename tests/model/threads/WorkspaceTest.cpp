@@ -120,3 +120,24 @@ TEST_F(WorkspaceRun, EveryGameAskedForIsAnsweredInOrderAndTheLastOneStays) {
     resume("0");
     EXPECT_EQ(bytesOf(table()), played);
 }
+
+// A new game whose cut cannot be made into meshes names its picture in the
+// log as one printable line, whatever bytes the file's name holds. Here the
+// menu's set-up is read as a saved game holds it, with a puzzle far too
+// small for its pieces to be cut into triangles.
+TEST_F(WorkspaceRun, ANewGameThatCannotBeMadeNamesItsPictureOnOnePrintableLine) {
+    const std::string odd = folder.file("odd\x1b[2J\a\n\xff.ppm");
+    KestruneTest::PictureFiles::writeNetPBM(odd, 60, 40, 3, KestruneTest::PictureFiles::pattern(60, 40, 3));
+    Picture loaded;
+    ASSERT_TRUE(workspace->loader().loadPicture(odd, loaded));
+    ::Setup& menu = workspace->menuSetup();
+    readStoredSetup(menu, odd, 4, 1e-10f, 1e-10f, 2, 2);
+    menu.setPicture(odd, loaded);
+    events.take();
+    workspace->newGame();
+    sync();
+    ASSERT_EQ(events.take(), std::vector<std::string>{"failed"});
+    EXPECT_TRUE(log.has("Unable to start a new game of " + folder.path() + "/odd\\x1b[2J\\x07\\n\\xff.ppm: "))
+        << log.lines().back();
+    EXPECT_EQ(log.unprintable(), std::vector<std::string>{});
+}

@@ -36,6 +36,13 @@ protected:
         ASSERT_EQ(page(), Page::picture);
         ASSERT_TRUE(waitFor([&] { return thumbnailsShown(); }));
     }
+    // A picture no texture takes: one of five channels.
+    static Picture notUploadable() {
+        Picture odd;
+        odd.metadata() = TAVO::Migration::ImageMetadata(2, 2, 5, 40);
+        odd.buffer().setSize(20);
+        return odd;
+    }
     // Every load queued so far has been heard.
     void drainLoads() {
         bool heard = false;
@@ -105,10 +112,7 @@ TEST_F(PictureChoice, APictureThatCannotBeUploadedIsAFailedLoad) {
     build();
     toPictures();
     click(item(pictures().list(), 1));
-    Picture odd;
-    odd.metadata() = TAVO::Migration::ImageMetadata(2, 2, 5, 40);
-    odd.buffer().setSize(20);
-    menu->pictureLoaded(menu->pictureRequest(), 1, picture("b.png"), odd);
+    menu->pictureLoaded(menu->pictureRequest(), 1, picture("b.png"), notUploadable());
     EXPECT_TRUE(log.has("Unable to show the picture " + picture("b.png")));
     EXPECT_FALSE(pictures().overlayShown());
     EXPECT_EQ(galleryPaths(), std::vector<std::string>{picture("a.png")});
@@ -117,6 +121,22 @@ TEST_F(PictureChoice, APictureThatCannotBeUploadedIsAFailedLoad) {
     drainLoads();
     EXPECT_FALSE(pictures().overlayShown());
     EXPECT_EQ(workspace->menuSetup().pictureName(), "");
+}
+
+// The log line of a picture that cannot be shown is one printable line,
+// whatever bytes the file's name in the gallery folder holds.
+TEST_F(PictureChoice, APictureThatCannotBeShownIsNamedOnOnePrintableLine) {
+    // Written under a plain name: the writer's script takes no other.
+    writePicture("plain.png", 40, 30, 3);
+    std::filesystem::rename(picture("plain.png"), picture("odd\x1b[2J\a\n\xff.png"));
+    build();
+    toPictures();
+    const std::vector<std::string> paths = galleryPaths();
+    ASSERT_EQ(paths, std::vector<std::string>{picture("odd\x1b[2J\a\n\xff.png")});
+    click(item(pictures().list(), 0));
+    menu->pictureLoaded(menu->pictureRequest(), 0, paths[0], notUploadable());
+    EXPECT_TRUE(log.has("Unable to show the picture " + gallery() + "/odd\\x1b[2J\\x07\\n\\xff.png: "));
+    EXPECT_EQ(log.unprintable(), std::vector<std::string>{});
 }
 
 // A load that was cancelled or superseded no longer drives the page: the
