@@ -1,9 +1,9 @@
 #pragma once
 
-namespace ImagingThreadsTest {
+namespace KestruneTest {
 
-// Makes an allocation fail on the calling thread. This test program
-// provides operator new and delete (on malloc and free): the n-th
+// Makes an allocation fail on the calling thread. A test program linked with
+// it gets its operator new and delete (on malloc and free): the n-th
 // allocation the calling thread makes from now on throws std::bad_alloc
 // (1: the next one); other threads' allocations and every other one pass.
 class FailingAllocations {
@@ -15,4 +15,4 @@ public:
     static bool pending();
 };
 
-} // namespace ImagingThreadsTest
+} // namespace KestruneTest
