@@ -246,3 +246,24 @@ TEST(WorkerPoolLoad, JobsFromSeveralThreadsAndFromJobs) {
     EXPECT_EQ(y, 500);
     EXPECT_EQ(chain, -1);
 }
+
+// Only the first thread may take a job for it, so an add wakes every
+// waiting thread: each job, added while all four threads wait, runs and is
+// delivered before the next is added.
+TEST(WorkerPoolJobs, EachJobAddedToAnIdlePoolRunsAndIsDelivered) {
+    JobTrace record;
+    WorkerPool pool(4);
+    pool.start();
+    for (int i = 0; i < 60; ++i) {
+        const bool firstThread = i % 3 != 2;
+        const std::string name = (firstThread ? "F" : "A") + std::to_string(i);
+        pool.add(std::make_unique<StepJob>(record, name), firstThread);
+        pollUntil(pool, [&] { return has(record, name + ":done"); });
+        ASSERT_TRUE(has(record, name + ":done"))
+            << name << " not delivered, " << (has(record, name + ":run") ? "though run" : "never run");
+        // The thread that ran it waits again too.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    pool.stop();
+    EXPECT_EQ(pool.unfinished(), 0u);
+}
