@@ -20,11 +20,14 @@ Worker::~Worker() {
 void Worker::add(std::unique_ptr<Job> job) {
     if (!job)
         throw UninitializedException(SourceLocation(), "job");
-    std::shared_ptr<Job> shared(std::move(job));
-    unfinished_.fetch_add(1);
+    // The entry is made before the queue is touched: an allocation that
+    // fails leaves nothing queued or counted.
+    std::list<Entry> added;
+    added.push_back(Entry{std::shared_ptr<Job>(std::move(job)), false});
     {
         Mutex::Guard guard(pendingMutex_);
-        pending_.push_back(std::move(shared));
+        pending_.splice(pending_.end(), added);
+        unfinished_.fetch_add(1);
     }
     jobSemaphore_.release();
 }
@@ -45,7 +48,7 @@ bool Worker::runJob(Job& job, const Runnable& reporter) {
 
 std::uint64_t Worker::poll() {
     for (std::uint64_t delivered = 0;; ++delivered) {
-        Finished entry;
+        Entry entry;
         {
             Mutex::Guard guard(finishedMutex_);
             if (finished_.empty())
@@ -61,13 +64,12 @@ std::uint64_t Worker::poll() {
     }
 }
 
-std::shared_ptr<Worker::Job> Worker::next() {
+bool Worker::next(std::list<Entry>& taken) {
     Mutex::Guard guard(pendingMutex_);
     if (pending_.empty())
-        return nullptr;
-    std::shared_ptr<Job> job = std::move(pending_.front());
-    pending_.pop_front();
-    return job;
+        return false;
+    taken.splice(taken.end(), pending_, pending_.begin());
+    return true;
 }
 
 void Worker::stopDraining() {
@@ -83,10 +85,12 @@ void Worker::stopDraining() {
 
 void Worker::run() {
     // A plain stop leaves what is queued for a later start; a draining stop
-    // ends only once the queue is empty.
+    // ends only once the queue is empty. The entry taken moves on to
+    // finished_ (or back to pending_) as it is: once a job has run, nothing
+    // is left that could fail.
     while (running_.load() || draining_.load()) {
-        std::shared_ptr<Job> job = next();
-        if (!job) {
+        std::list<Entry> taken;
+        if (!next(taken)) {
             if (!running_.load())
                 break;
             jobSemaphore_.acquire();
@@ -94,12 +98,12 @@ void Worker::run() {
         }
         if (!running_.load() && !draining_.load()) {
             Mutex::Guard guard(pendingMutex_);
-            pending_.push_front(std::move(job));
+            pending_.splice(pending_.begin(), taken);
             break;
         }
-        const bool success = runJob(*job, *this);
+        taken.front().success = runJob(*taken.front().job, *this);
         Mutex::Guard guard(finishedMutex_);
-        finished_.push_back(Finished{std::move(job), success});
+        finished_.splice(finished_.end(), taken);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
+#include <list>
 #include <memory>
 
 #include "foundation/threads/Mutex.h"
@@ -13,7 +13,9 @@ namespace TAVO {
 
 // Runs jobs one at a time on its own thread, in the order they were added.
 // A job's run step runs on the worker thread; its done or failed step runs on
-// the thread that calls poll.
+// the thread that calls poll. Whatever a job's completion needs is made when
+// it is added, so every job added is delivered once it has run, even when
+// memory has run out meanwhile.
 class Worker : public Runner {
 public:
     class Job {
@@ -36,7 +38,9 @@ public:
     ~Worker() override;
 
     // Takes ownership of the job and queues it. May be called from any thread.
-    // A null job throws UninitializedException.
+    // A null job throws UninitializedException; when memory runs out the
+    // allocation's exception leaves add, and the job is neither queued nor
+    // counted.
     void add(std::unique_ptr<Job> job);
     // Delivers every finished job through done or failed, in order; the
     // number delivered. An exception from done or failed leaves poll; later
@@ -54,21 +58,23 @@ public:
     void wake() override;
 
 private:
-    struct Finished {
+    struct Entry {
         std::shared_ptr<Job> job;
-        bool success;
+        bool success = false;
     };
 
-    // Pops the next pending job, or null.
-    std::shared_ptr<Job> next();
+    // Moves the next pending entry to taken; false when there is none.
+    bool next(std::list<Entry>& taken);
 
     Semaphore jobSemaphore_;
     std::atomic<bool> draining_{false};
     std::atomic<std::uint64_t> unfinished_{0};
+    // A job's entry is made once, when it is added, and after that only
+    // moves from one list to another (splice), which cannot fail.
     Mutex pendingMutex_;
-    std::deque<std::shared_ptr<Job>> pending_;
+    std::list<Entry> pending_;
     Mutex finishedMutex_;
-    std::deque<Finished> finished_;
+    std::list<Entry> finished_;
 };
 
 } // namespace TAVO

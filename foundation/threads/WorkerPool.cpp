@@ -38,7 +38,7 @@ public:
                 entry = std::move(*found);
                 pool_.queued_.erase(found);
             }
-            const bool success = Worker::runJob(*entry.job, *this);
+            const bool success = Worker::runJob(*entry.slot.mapped().job, *this);
             pool_.finished(entry, success);
         }
     }
@@ -66,11 +66,23 @@ WorkerPool::~WorkerPool() {
 void WorkerPool::add(std::unique_ptr<Worker::Job> job, bool firstThread) {
     if (!job)
         throw UninitializedException(SourceLocation(), "job");
-    std::shared_ptr<Worker::Job> shared(std::move(job));
-    unfinished_.fetch_add(1);
+    // The job's entry of finished_ is made here, outside the map, so that
+    // the thread that runs the job only moves it in: nothing is left to fail
+    // once the job has run. An allocation that fails here leaves nothing
+    // queued, numbered or counted.
+    Queued entry;
+    {
+        FinishedMap made;
+        made.emplace(0, Finished{std::shared_ptr<Worker::Job>(std::move(job)), false});
+        entry.slot = made.extract(made.begin());
+    }
+    entry.firstThread = firstThread;
     {
         std::lock_guard<std::mutex> lock(queuedMutex_);
-        queued_.push_back(Queued{added_++, std::move(shared), firstThread});
+        entry.slot.key() = added_;
+        queued_.push_back(std::move(entry));
+        ++added_;
+        unfinished_.fetch_add(1);
     }
     // Only some threads may take it: every one looks.
     queuedChanged_.notify_all();
@@ -82,8 +94,9 @@ std::deque<WorkerPool::Queued>::iterator WorkerPool::next(bool firstThread) {
 }
 
 void WorkerPool::finished(Queued& entry, bool success) {
+    entry.slot.mapped().success = success;
     Mutex::Guard guard(finishedMutex_);
-    finished_.emplace(entry.number, Finished{std::move(entry.job), success});
+    finished_.insert(std::move(entry.slot));
 }
 
 std::uint64_t WorkerPool::poll() {

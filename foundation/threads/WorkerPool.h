@@ -20,7 +20,9 @@ class ExceptionHandler;
 // takes the next job added as soon as it is free, so that as many jobs run
 // side by side as there are threads. Their done or failed steps are still
 // delivered by poll in the order the jobs were added: a job that finishes
-// early waits there for the ones added before it.
+// early waits there for the ones added before it. Whatever a job's
+// completion needs is made when it is added, so every job added is
+// delivered once it has run, even when memory has run out meanwhile.
 class WorkerPool {
 public:
     // At least one thread, whatever is asked.
@@ -35,7 +37,8 @@ public:
     // thread, also from a job. A job for the first thread runs there only,
     // after the ones for it added before: jobs that allocate much then keep
     // to one thread, whose freed memory the next one reuses. A null job
-    // throws UninitializedException.
+    // throws UninitializedException; when memory runs out the allocation's
+    // exception leaves add, and the job is neither queued nor counted.
     void add(std::unique_ptr<Worker::Job> job, bool firstThread = false);
     // Delivers through done or failed, in the order added, every finished
     // job whose predecessors are all delivered; the number delivered. An
@@ -56,18 +59,21 @@ public:
 
 private:
     class Lane;
-    struct Queued {
-        std::uint64_t number = 0;
-        std::shared_ptr<Worker::Job> job;
-        bool firstThread = false;
-    };
     struct Finished {
         std::shared_ptr<Worker::Job> job;
         bool success = false;
     };
+    using FinishedMap = std::map<std::uint64_t, Finished>;
+    struct Queued {
+        // The job's entry of finished_, made when it is added and keyed by
+        // the number given then; its thread moves it in without allocating.
+        FinishedMap::node_type slot;
+        bool firstThread = false;
+    };
 
     // Under queuedMutex_: the next queued job the thread may take, or end.
     std::deque<Queued>::iterator next(bool firstThread);
+    // Cannot fail: the entry's node goes into finished_ as it is.
     void finished(Queued& entry, bool success);
     // Lets every waiting thread look at the queue again.
     void wakeAll();
@@ -80,7 +86,7 @@ private:
     std::atomic<std::uint64_t> unfinished_{0};
     Mutex finishedMutex_;
     // By the number given when added.
-    std::map<std::uint64_t, Finished> finished_;
+    FinishedMap finished_;
     std::uint64_t delivered_ = 0;
     std::vector<std::unique_ptr<Lane>> lanes_;
 };

@@ -13,6 +13,14 @@ std::vector<std::string> JobTrace::entries() {
     return entries_;
 }
 
+std::vector<std::string> JobTrace::deliveries() {
+    std::vector<std::string> found;
+    for (const std::string& entry : entries())
+        if (!entry.ends_with(":run"))
+            found.push_back(entry);
+    return found;
+}
+
 std::vector<std::thread::id> JobTrace::threads() {
     std::lock_guard<std::mutex> lock(mutex_);
     return threads_;

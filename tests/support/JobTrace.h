@@ -13,6 +13,8 @@ class JobTrace {
 public:
     void add(const std::string& entry);
     std::vector<std::string> entries();
+    // The entries of the done and failed steps: all but those ending in ":run".
+    std::vector<std::string> deliveries();
     std::vector<std::thread::id> threads();
 
 private:

@@ -14,10 +14,14 @@
 #include "foundation/exceptions/ExceptionHandler.h"
 #include "foundation/exceptions/UninitializedException.h"
 #include "foundation/threads/WorkerPool.h"
+#include "support/ExhaustingJob.h"
+#include "support/FailingAllocations.h"
 #include "support/JobTrace.h"
 #include "support/PollUntil.h"
 
 using namespace TAVO;
+using KestruneTest::ExhaustingJob;
+using KestruneTest::FailingAllocations;
 using KestruneTest::JobTrace;
 using KestruneTest::pollUntil;
 
@@ -60,14 +64,6 @@ bool has(JobTrace& record, const std::string& entry) {
     return false;
 }
 
-std::vector<std::string> deliveries(JobTrace& record) {
-    std::vector<std::string> found;
-    for (const std::string& e : record.entries())
-        if (!e.ends_with(":run"))
-            found.push_back(e);
-    return found;
-}
-
 // Without delivering anything.
 bool waitUntil(const std::function<bool()>& condition) {
     for (int i = 0; i < 20000 && !condition(); ++i)
@@ -93,9 +89,9 @@ TEST(WorkerPoolJobs, RunSideBySideAndAreDeliveredInTheOrderAdded) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(pool.poll(), 0u);
     open.store(true);
-    pollUntil(pool, [&] { return deliveries(record).size() == 3; });
+    pollUntil(pool, [&] { return record.deliveries().size() == 3; });
     pool.stop();
-    EXPECT_EQ(deliveries(record), (std::vector<std::string>{"A:done", "B:done", "C:done"}));
+    EXPECT_EQ(record.deliveries(), (std::vector<std::string>{"A:done", "B:done", "C:done"}));
     const std::vector<std::string> entries = record.entries();
     EXPECT_EQ(entries[0], "B:run");
     const std::vector<std::thread::id> threads = record.threads();
@@ -116,9 +112,9 @@ TEST(WorkerPoolJobs, AFailedRunIsDeliveredInItsPlaceAndReported) {
     pool.start();
     ASSERT_TRUE(waitUntil([&] { return has(record, "C:run"); }));
     open.store(true);
-    pollUntil(pool, [&] { return deliveries(record).size() == 3; });
+    pollUntil(pool, [&] { return record.deliveries().size() == 3; });
     pool.stop();
-    EXPECT_EQ(deliveries(record), (std::vector<std::string>{"A:done", "B:failed", "C:done"}));
+    EXPECT_EQ(record.deliveries(), (std::vector<std::string>{"A:done", "B:failed", "C:done"}));
     EXPECT_EQ(handler.count.load(), 1);
     EXPECT_THROW(pool.add(nullptr), UninitializedException);
     EXPECT_EQ(WorkerPool(0).threads(), 1u);
@@ -139,9 +135,9 @@ TEST(WorkerPoolJobs, JobsForTheFirstThreadKeepToIt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(has(record, "C:run"));
     open.store(true);
-    pollUntil(pool, [&] { return deliveries(record).size() == 4; });
+    pollUntil(pool, [&] { return record.deliveries().size() == 4; });
     pool.stop();
-    EXPECT_EQ(deliveries(record), (std::vector<std::string>{"A:done", "B:done", "C:done", "D:done"}));
+    EXPECT_EQ(record.deliveries(), (std::vector<std::string>{"A:done", "B:done", "C:done", "D:done"}));
     const std::vector<std::string> entries = record.entries();
     const std::vector<std::thread::id> threads = record.threads();
     auto ranOn = [&](const std::string& name) {
@@ -172,7 +168,7 @@ TEST(WorkerPoolJobs, ACompletionThatThrowsLeavesTheRestForTheNextPoll) {
     EXPECT_THROW(pool.poll(), std::runtime_error);
     EXPECT_EQ(pool.unfinished(), 1u);
     EXPECT_EQ(pool.poll(), 1u);
-    EXPECT_EQ(deliveries(record), std::vector<std::string>{"B:done"});
+    EXPECT_EQ(record.deliveries(), std::vector<std::string>{"B:done"});
 }
 
 // A stop lets the jobs running end and leaves the queued ones for a later start.
@@ -193,9 +189,9 @@ TEST(WorkerPoolLifecycle, StopLeavesQueuedJobsForALaterStart) {
     EXPECT_LE(ran, 2u);
     pool.poll();
     pool.start();
-    pollUntil(pool, [&] { return deliveries(record).size() == 22; });
+    pollUntil(pool, [&] { return record.deliveries().size() == 22; });
     pool.stop();
-    const std::vector<std::string> delivered = deliveries(record);
+    const std::vector<std::string> delivered = record.deliveries();
     ASSERT_EQ(delivered.size(), 22u);
     EXPECT_EQ(delivered[0], "A:done");
     EXPECT_EQ(delivered[21], "Q19:done");
@@ -234,7 +230,7 @@ TEST(WorkerPoolLoad, JobsFromSeveralThreadsAndFromJobs) {
     pollUntil(pool, [&] { return pool.unfinished() == 0; });
     pool.stop();
     int x = 0, y = 0, chain = 50;
-    for (const std::string& entry : deliveries(record)) {
+    for (const std::string& entry : record.deliveries()) {
         if (entry.starts_with("x"))
             EXPECT_EQ(entry, "x" + std::to_string(x++) + ":done");
         else if (entry.starts_with("y"))
@@ -245,4 +241,81 @@ TEST(WorkerPoolLoad, JobsFromSeveralThreadsAndFromJobs) {
     EXPECT_EQ(x, 500);
     EXPECT_EQ(y, 500);
     EXPECT_EQ(chain, -1);
+}
+
+// Only the first thread may take a job for it, so an add wakes every
+// waiting thread: each job, added while all four threads wait, runs and is
+// delivered before the next is added.
+TEST(WorkerPoolJobs, EachJobAddedToAnIdlePoolRunsAndIsDelivered) {
+    JobTrace record;
+    WorkerPool pool(4);
+    pool.start();
+    for (int i = 0; i < 60; ++i) {
+        const bool firstThread = i % 3 != 2;
+        const std::string name = (firstThread ? "F" : "A") + std::to_string(i);
+        pool.add(std::make_unique<StepJob>(record, name), firstThread);
+        pollUntil(pool, [&] { return has(record, name + ":done"); });
+        ASSERT_TRUE(has(record, name + ":done"))
+            << name << " not delivered, " << (has(record, name + ":run") ? "though run" : "never run");
+        // The thread that ran it waits again too.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    pool.stop();
+    EXPECT_EQ(pool.unfinished(), 0u);
+}
+
+// The first thread's jobs each make its allocations fail once they have
+// run: every job is still delivered, done and in its turn, and the first
+// thread goes on to run the last job.
+TEST(WorkerPoolJobs, AJobIsDeliveredWhenMemoryRunsOutAfterItsRun) {
+    JobTrace record;
+    CountingHandler handler;
+    WorkerPool pool(2);
+    pool.setExceptionHandler(&handler);
+    std::vector<std::string> expected;
+    for (int i = 0; i <= 40; ++i) {
+        // X for the first thread, Y for any, the last one Z for the first.
+        const bool exhausts = i % 2 == 0 && i < 40;
+        const std::string name = i == 40 ? "Z" : (exhausts ? "X" : "Y") + std::to_string(i);
+        pool.add(std::make_unique<ExhaustingJob>(std::make_unique<StepJob>(record, name), exhausts), i % 2 == 0);
+        expected.push_back(name + ":done");
+    }
+    pool.start();
+    // What escapes a thread of the pool ends the wait at once.
+    pollUntil(pool, [&] { return pool.unfinished() == 0 || handler.count.load() > 0; });
+    pool.stop();
+    EXPECT_EQ(record.deliveries(), expected);
+    EXPECT_EQ(handler.count.load(), 0);
+    const std::vector<std::string> entries = record.entries();
+    const std::vector<std::thread::id> threads = record.threads();
+    const auto ranOn = [&](const std::string& name) {
+        const auto found = std::find(entries.begin(), entries.end(), name + ":run");
+        return found == entries.end() ? std::thread::id() : threads[std::size_t(found - entries.begin())];
+    };
+    EXPECT_NE(ranOn("Z"), std::thread::id());
+    EXPECT_EQ(ranOn("Z"), ranOn("X0"));
+}
+
+// Memory running out at any point of an add: add throws, the job is
+// neither queued nor counted, and every job added is delivered once, in
+// order. Enough jobs are added that the queue grows while one is added.
+TEST(WorkerPoolJobs, AnAddThatRunsOutOfMemoryQueuesNothing) {
+    JobTrace record;
+    WorkerPool pool(2);
+    std::vector<std::string> expected;
+    int failures = 0;
+    for (std::uint64_t i = 0; i < 100; ++i) {
+        const std::string name = "J" + std::to_string(i);
+        failures += FailingAllocations::failEachInTurn(
+            [&] { pool.add(std::make_unique<StepJob>(record, name), i % 2 == 0); },
+            [&](int n) { EXPECT_EQ(pool.unfinished(), i) << name << ", allocation " << n; });
+        EXPECT_EQ(pool.unfinished(), i + 1) << name;
+        expected.push_back(name + ":done");
+    }
+    // The job's own allocation and at least one of the add's, each time.
+    EXPECT_GE(failures, 200);
+    pool.start();
+    pollUntil(pool, [&] { return record.deliveries().size() == expected.size(); });
+    pool.stop();
+    EXPECT_EQ(record.deliveries(), expected);
 }

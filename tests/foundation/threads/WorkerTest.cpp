@@ -20,10 +20,14 @@
 #include "foundation/threads/Runner.h"
 #include "foundation/threads/Semaphore.h"
 #include "foundation/threads/Worker.h"
+#include "support/ExhaustingJob.h"
+#include "support/FailingAllocations.h"
 #include "support/JobTrace.h"
 #include "support/PollUntil.h"
 
 using namespace TAVO;
+using KestruneTest::ExhaustingJob;
+using KestruneTest::FailingAllocations;
 using KestruneTest::JobTrace;
 using KestruneTest::pollUntil;
 
@@ -243,6 +247,52 @@ TEST(WorkerJobs, AnyExceptionFromRunIsAFailure) {
         if (!entry.ends_with(":run"))
             deliveries.push_back(entry);
     EXPECT_EQ(deliveries, (std::vector<std::string>{"S:failed", "O:failed", "T:failed", "N:done"}));
+}
+
+// Every job makes the worker thread's allocations fail once it has run,
+// over enough jobs that the finished ones outgrow any room made ahead:
+// each is still delivered, done and in order, and the last one runs.
+TEST(WorkerJobs, AJobIsDeliveredWhenMemoryRunsOutAfterItsRun) {
+    JobTrace trace;
+    RecordingHandler handler;
+    Worker worker;
+    worker.setExceptionHandler(&handler);
+    std::vector<std::string> expected;
+    for (int i = 0; i <= 100; ++i) {
+        const std::string name = i < 100 ? "X" + std::to_string(i) : "Z";
+        worker.add(std::make_unique<ExhaustingJob>(std::make_unique<TraceJob>(trace, name), i < 100));
+        expected.push_back(name + ":done");
+    }
+    worker.start();
+    // What escapes the worker's thread ends the wait at once.
+    pollUntil(worker, [&] { return worker.unfinished() == 0 || !handler.messages().empty(); });
+    worker.stop();
+    EXPECT_EQ(trace.deliveries(), expected);
+    EXPECT_EQ(handler.messages(), std::vector<std::string>{});
+}
+
+// Memory running out at any point of an add: add throws, the job is
+// neither queued nor counted, and every job added is delivered once, in
+// order. Enough jobs are added that the queue grows while one is added.
+TEST(WorkerJobs, AnAddThatRunsOutOfMemoryQueuesNothing) {
+    JobTrace trace;
+    Worker worker;
+    std::vector<std::string> expected;
+    int failures = 0;
+    for (std::uint64_t i = 0; i < 100; ++i) {
+        const std::string name = "J" + std::to_string(i);
+        failures += FailingAllocations::failEachInTurn(
+            [&] { worker.add(std::make_unique<TraceJob>(trace, name)); },
+            [&](int n) { EXPECT_EQ(worker.unfinished(), i) << name << ", allocation " << n; });
+        EXPECT_EQ(worker.unfinished(), i + 1) << name;
+        expected.push_back(name + ":done");
+    }
+    // The job's own allocation and at least one of the add's, each time.
+    EXPECT_GE(failures, 200);
+    worker.start();
+    worker.stopDraining();
+    EXPECT_EQ(worker.poll(), 100u);
+    EXPECT_EQ(trace.deliveries(), expected);
 }
 
 TEST(WorkerJobs, PollWithNothingFinishedReturnsAtOnce) {

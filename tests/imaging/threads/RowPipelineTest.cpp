@@ -14,14 +14,14 @@
 #include <thread>
 #include <vector>
 
-#include "FailingAllocations.h"
 #include "foundation/threads/ThreadBudget.h"
 #include "imaging/codecs/jpeg/RowPipeline.h"
 #include "support/AlarmDeadline.h"
 #include "support/ChildProcess.h"
+#include "support/FailingAllocations.h"
 #include "support/ThreadCapacity.h"
 
-using ImagingThreadsTest::FailingAllocations;
+using KestruneTest::FailingAllocations;
 using TAVO::ThreadBudget;
 using TAVO::Migration::JPEG::RowPipeline;
 using KestruneTest::AlarmDeadline;

@@ -1,4 +1,4 @@
-#include "FailingAllocations.h"
+#include "support/FailingAllocations.h"
 
 #include <cstdlib>
 #include <new>
@@ -18,9 +18,9 @@ void* allocate(std::size_t size) {
 
 } // namespace
 
-void ImagingThreadsTest::FailingAllocations::failNth(int n) { countdown = n; }
+void KestruneTest::FailingAllocations::failNth(int n) { countdown = n; }
 
-bool ImagingThreadsTest::FailingAllocations::pending() { return countdown > 0; }
+bool KestruneTest::FailingAllocations::pending() { return countdown > 0; }
 
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
