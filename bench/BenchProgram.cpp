@@ -118,6 +118,15 @@ const char* BenchProgram::softwareRendering() {
     return value != nullptr ? value : "";
 }
 
+long BenchProgram::peakResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
 std::filesystem::path BenchProgram::enterFolder(const std::string& name) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(folder);

@@ -51,6 +51,9 @@ public:
     static double median(std::vector<double> values);
     // LIBGL_ALWAYS_SOFTWARE as the environment gives it ("" when unset).
     static const char* softwareRendering();
+    // The process's peak resident memory in kB (VmHWM of /proc/self/status),
+    // as GNU time reports it; -1 when it cannot be read.
+    static long peakResidentKilobytes();
 
     // A fresh folder of the name in the temporary folder, made the working
     // folder; leaveFolder goes back to the temporary folder and removes it.

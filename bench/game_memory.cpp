@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "bench/BenchProgram.h"
@@ -30,16 +29,6 @@
 namespace {
 
 using Clock = BenchProgram::Clock;
-
-// The process's peak resident memory in kB (VmHWM of /proc/self/status).
-long peakResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    return -1;
-}
 
 } // namespace
 
@@ -82,7 +71,7 @@ int main(int argc, char** argv) {
     // A few frames more, as a player looks at the table.
     for (int i = 0; i < 10; ++i)
         program.frame();
-    std::printf("peak %ld kB\nload %.1f ms\n", peakResidentKilobytes(), load);
+    std::printf("peak %ld kB\nload %.1f ms\n", BenchProgram::peakResidentKilobytes(), load);
     std::fflush(stdout);
     program.finish();
     return 0;

@@ -79,7 +79,29 @@ void PictureLoader::Job::failed() {
 PictureLoader::PictureLoader(Log& log)
     : log_(log), worker_(std::clamp(std::thread::hardware_concurrency(), 1u, maximumThreads)) {}
 
-PictureLoader::~PictureLoader() { worker_.stop(); }
+PictureLoader::~PictureLoader() { stop(); }
+
+std::uint64_t PictureLoader::poll() {
+    const std::uint64_t previews = previews_.poll();
+    return previews + worker_.poll();
+}
+
+void PictureLoader::setExceptionHandler(ExceptionHandler* handler) {
+    worker_.setExceptionHandler(handler);
+    previews_.setExceptionHandler(handler);
+}
+
+void PictureLoader::start() {
+    worker_.start();
+    previews_.start();
+}
+
+void PictureLoader::stop() {
+    // The thumbnails' threads first, as theirs is the long queue: a preview
+    // being read meanwhile goes on and has mostly ended by the second wait.
+    worker_.stop();
+    previews_.stop();
+}
 
 bool PictureLoader::loadPicture(const std::string& path, Picture& picture, std::uint32_t side) {
     picture.clear();
@@ -179,10 +201,18 @@ void PictureLoader::loadAsync(const std::string& path, std::unique_ptr<Notifier>
 }
 
 void PictureLoader::loadAsync(const std::string& path, std::uint32_t side, std::unique_ptr<Notifier> notifier) {
+    auto job = std::make_unique<Job>(*this, path, side, std::move(notifier));
+    // A picture at full size is the one the player waits for: it has a
+    // thread of its own, so that it neither queues behind the thumbnails
+    // nor waits for them to be heard.
+    if (side == 0) {
+        previews_.add(std::move(job));
+        return;
+    }
     // A picture read whole can take hundreds of megabytes on its way: those
     // keep to one thread, which reuses what the one before freed. A JPEG
     // read at an eighth for its thumbnail is small and goes beside them.
-    worker_.add(std::make_unique<Job>(*this, path, side, std::move(notifier)), !readAtAnEighth(path, side));
+    worker_.add(std::move(job), !readAtAnEighth(path, side));
 }
 
 bool PictureLoader::readAtAnEighth(const std::string& path, std::uint32_t side) {

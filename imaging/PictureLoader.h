@@ -19,8 +19,10 @@ class Log;
 // Loads picture files through the codec factory, at full size or scaled and
 // cut to a centred square, at once or as a job on its own worker threads:
 // JPEG thumbnails, read at an eighth, up to maximumThreads side by side,
-// pictures read whole one after another, and the results of all heard in
-// the order they were asked for.
+// thumbnails read whole one after another, and the results of all thumbnails
+// heard in the order they were asked for. Pictures at full size (previews)
+// are read on a thread of their own, one after another, and heard in the
+// order they were asked for, whatever thumbnails are still on their way.
 class PictureLoader {
 public:
     // Hears the result of one asynchronous load, on the thread that polls.
@@ -73,26 +75,33 @@ public:
     void scalePicture(Picture& picture, std::uint32_t side);
 
     // Queues a load for the worker threads; the notifier hears the result at
-    // a later poll, after the loads queued before it. May be called from any
-    // thread.
+    // a later poll: a thumbnail (side other than 0) after the thumbnails
+    // queued before it, a picture at full size (side 0) after the pictures
+    // at full size queued before it and never behind a thumbnail. May be
+    // called from any thread.
     void loadAsync(const std::string& path, std::unique_ptr<Notifier> notifier);
     void loadAsync(const std::string& path, std::uint32_t side, std::unique_ptr<Notifier> notifier);
     // Delivers the results of finished jobs on the calling thread; the
     // number delivered.
-    std::uint64_t poll() { return worker_.poll(); }
+    std::uint64_t poll();
     // Loads queued and not yet delivered by poll.
-    std::uint64_t unfinished() const { return worker_.unfinished(); }
+    std::uint64_t unfinished() const { return worker_.unfinished() + previews_.unfinished(); }
 
-    void setExceptionHandler(TAVO::ExceptionHandler* handler) { worker_.setExceptionHandler(handler); }
-    void start() { worker_.start(); }
-    void stop() { worker_.stop(); }
+    void setExceptionHandler(TAVO::ExceptionHandler* handler);
+    void start();
+    // Lets the loads being read end; those queued wait for a later start.
+    void stop();
 
     // The log load failures are written to.
     TAVO::Log& log() const { return log_; }
 
 private:
     TAVO::Log& log_;
+    // Thumbnails.
     TAVO::WorkerPool worker_;
+    // Pictures at full size: one thread, so that one is read at a time and
+    // reuses what the one before freed (not what the thumbnails freed).
+    TAVO::WorkerPool previews_{1};
     // Whether loadPicture reads the file at an eighth of its size (a JPEG
     // for a thumbnail).
     static bool readAtAnEighth(const std::string& path, std::uint32_t side);

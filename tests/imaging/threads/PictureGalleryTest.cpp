@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -73,6 +75,23 @@ private:
     std::string path_;
     int& calls_;
     Picture& picture_;
+};
+
+// Records the number of the load it answers as it is heard (plus 1000 when
+// it failed), and keeps the picture.
+class Answer : public PictureLoader::Notifier {
+public:
+    Answer(std::vector<std::size_t>& order, std::size_t i, Picture& into) : order_(order), i_(i), into_(into) {}
+    void loaded(const std::string&, const Picture& picture) override {
+        order_.push_back(i_);
+        into_ = picture;
+    }
+    void failed() override { order_.push_back(i_ + 1000); }
+
+private:
+    std::vector<std::size_t>& order_;
+    std::size_t i_;
+    Picture& into_;
 };
 
 int countLines(const std::string& text, const std::string& needle) {
@@ -356,20 +375,6 @@ TEST(PictureLoaderJobs, LoadsSideBySideAreAnsweredInTheOrderAskedWithTheirOwnPix
     loader.start();
     std::vector<Picture> answers(paths.size());
     std::vector<std::size_t> order;
-    class Answer : public PictureLoader::Notifier {
-    public:
-        Answer(std::vector<std::size_t>& order, std::size_t i, Picture& into) : order_(order), i_(i), into_(into) {}
-        void loaded(const std::string&, const Picture& picture) override {
-            order_.push_back(i_);
-            into_ = picture;
-        }
-        void failed() override { order_.push_back(i_ + 1000); }
-
-    private:
-        std::vector<std::size_t>& order_;
-        std::size_t i_;
-        Picture& into_;
-    };
     for (std::size_t i = 0; i < paths.size(); ++i)
         loader.loadAsync(paths[i], 128, std::make_unique<Answer>(order, i, answers[i]));
     pollUntil(loader, [&] { return order.size() == paths.size(); });
@@ -390,4 +395,99 @@ TEST(PictureLoaderJobs, LoadsSideBySideAreAnsweredInTheOrderAskedWithTheirOwnPix
         ASSERT_EQ(got.size(), expected.size());
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got.data())) << paths[i];
     }
+}
+
+namespace {
+
+// A loader, not yet started, with a large PNG whose thumbnails are read whole
+// one after another, and a small picture to preview. Loads are numbered as
+// asked: thumbnails below 100, previews from 100; order holds the numbers as
+// they are heard.
+struct PreviewsAmongThumbnails {
+    PreviewsAmongThumbnails() {
+        log.open(logText);
+        written = PictureFiles::writePNG(large, 1600, 1200, 3, PictureFiles::pattern(1600, 1200, 3, 3));
+        PictureFiles::writeNetPBM(small, 40, 30, 3, PictureFiles::pattern(40, 30, 3, 4));
+    }
+    void askThumbnails(std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i)
+            loader.loadAsync(large, PictureLoader::thumbnailSide, std::make_unique<Answer>(order, i, pictures[i]));
+    }
+    void askPreview(std::size_t i) { loader.loadAsync(small, std::make_unique<Answer>(order, i, pictures[i])); }
+    // The numbers heard, of thumbnails or of previews.
+    std::vector<std::size_t> heard(bool previews) const {
+        std::vector<std::size_t> kind;
+        std::copy_if(order.begin(), order.end(), std::back_inserter(kind),
+                     [&](std::size_t i) { return (i >= 100) == previews; });
+        return kind;
+    }
+    std::ptrdiff_t heardAt(std::size_t i) const { return std::find(order.begin(), order.end(), i) - order.begin(); }
+
+    TempFolder folder;
+    const std::string large = folder.file("large.png");
+    const std::string small = folder.file("small.ppm");
+    bool written = false;
+    std::ostringstream logText;
+    LogFile log;
+    PictureLoader loader{log};
+    std::map<std::size_t, Picture> pictures;
+    std::vector<std::size_t> order;
+};
+
+std::vector<std::size_t> numbers(std::size_t from, std::size_t to) {
+    std::vector<std::size_t> all;
+    for (std::size_t i = from; i < to; ++i)
+        all.push_back(i);
+    return all;
+}
+
+} // namespace
+
+// A picture asked for at full size (the gallery's preview) is read beside the
+// thumbnails asked before it and heard without waiting for them, while the
+// thumbnails are still heard in the order asked.
+TEST(PictureLoaderJobs, APreviewIsHeardBeforeTheThumbnailsAskedBeforeIt) {
+    PreviewsAmongThumbnails loads;
+    if (!loads.written)
+        GTEST_SKIP() << "python3 is needed";
+    loads.loader.start();
+    loads.askThumbnails(0, 6);
+    loads.askPreview(100);
+    loads.askThumbnails(6, 12);
+    loads.askPreview(101);
+    pollUntil(loads.loader, [&] { return loads.order.size() == 14; });
+    EXPECT_EQ(loads.heard(false), numbers(0, 12));
+    EXPECT_EQ(loads.heard(true), numbers(100, 102));
+    // Each preview takes a moment; the six thumbnails before it many.
+    EXPECT_LT(loads.heardAt(100), loads.heardAt(5)) << testing::PrintToString(loads.order);
+    EXPECT_LT(loads.heardAt(101), loads.heardAt(11)) << testing::PrintToString(loads.order);
+    EXPECT_EQ(loads.pictures[101].metadata().width(), 40u);
+    EXPECT_EQ(loads.pictures[101].metadata().height(), 30u);
+    EXPECT_EQ(loads.pictures[11].metadata().width(), PictureLoader::thumbnailSide);
+    EXPECT_EQ(loads.loader.unfinished(), 0u);
+}
+
+// A stop leaves the queued previews and thumbnails for the next start, and
+// reads none of them meanwhile; they count as unfinished until heard.
+TEST(PictureLoaderJobs, AStopKeepsQueuedPreviewsAndThumbnailsForTheNextStart) {
+    PreviewsAmongThumbnails loads;
+    if (!loads.written)
+        GTEST_SKIP() << "python3 is needed";
+    loads.loader.start();
+    loads.askThumbnails(0, 6);
+    loads.askPreview(100);
+    loads.askThumbnails(6, 12);
+    loads.loader.stop();
+    loads.askPreview(101);
+    for (int i = 0; i < 50; ++i) {
+        loads.loader.poll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(loads.heardAt(101), std::ptrdiff_t(loads.order.size())) << "a preview asked while stopped is not read";
+    EXPECT_EQ(loads.loader.unfinished(), 14u - loads.order.size());
+    loads.loader.start();
+    pollUntil(loads.loader, [&] { return loads.order.size() == 14; });
+    EXPECT_EQ(loads.heard(false), numbers(0, 12));
+    EXPECT_EQ(loads.heard(true), numbers(100, 102));
+    EXPECT_EQ(loads.loader.unfinished(), 0u);
 }

@@ -10,7 +10,8 @@ using namespace MenuTest;
 
 namespace {
 
-// Hears of one load queued behind others: when it is heard, so are they.
+// Hears of one picture load queued behind others at full size: when it is
+// heard, so are they.
 class Marker : public PictureLoader::Notifier {
 public:
     explicit Marker(bool& heard) : heard_(heard) {}
@@ -43,7 +44,7 @@ protected:
         odd.buffer().setSize(20);
         return odd;
     }
-    // Every load queued so far has been heard.
+    // Every picture asked for at full size so far has been heard.
     void drainLoads() {
         bool heard = false;
         workspace->loader().loadAsync(picture("a.png"), std::make_unique<Marker>(heard));
