@@ -9,6 +9,7 @@
 #include "foundation/exceptions/ExceptionLogger.h"
 #include "foundation/exceptions/UnexpectedValueException.h"
 #include "foundation/platform/NativeFileStatus.h"
+#include "foundation/platform/NativeMemory.h"
 #include "foundation/streams/CppInStream.h"
 #include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
@@ -193,7 +194,11 @@ void PictureLoader::scalePicture(Picture& picture, std::uint32_t side) {
     metadata.setPixelAlignment(0);
     metadata.setLineAlignment(0);
     metadata.setFormat(square.format());
-    picture.buffer().assign(target_.data(), target_.count());
+    // The full-size pixels are not read again: their pages go back now,
+    // not when the buffer is freed into this thread's own memory pool.
+    IncrementalBuffer& pixels = picture.buffer();
+    NativeMemory::discard(pixels.data(), pixels.capacity());
+    pixels.assign(target_.data(), target_.count());
 }
 
 void PictureLoader::loadAsync(const std::string& path, std::unique_ptr<Notifier> notifier) {
