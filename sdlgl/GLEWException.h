@@ -6,7 +6,8 @@
 
 namespace TAVO::IK::SDLGL {
 
-// A failure of GLEW; the message is GLEW's own text for the code.
+// A failure of GLEW; the message is GLEW's own text for the code, or where
+// GLEW has none the code with its meaning.
 class GLEWException : public Exception {
 public:
     GLEWException(SourceLocation location, std::uint32_t code) : Exception(location), code_(code) {}

@@ -55,6 +55,14 @@ TEST(GLEWExceptionTest, PrintsGLEWsText) {
               "GL 1.1 and up are not supported");
 }
 
+// GLEW calls every code it does not name "Unknown error": such a code is
+// told with its number and what it means.
+TEST(GLEWExceptionTest, ACodeGLEWDoesNotNameIsToldWithItsNumberAndMeaning) {
+    EXPECT_EQ(GLEWException(SourceLocation(), GLEW_ERROR_NO_GLX_DISPLAY).message(),
+              "GLEW error 4 (no GLX display: the OpenGL context is not a GLX one)");
+    EXPECT_EQ(GLEWException(SourceLocation(), 77).message(), "GLEW error 77 (a code GLEW does not name)");
+}
+
 TEST(ShaderBuildExceptionTest, DetailIsParenthesisedOnlyWhenPresent) {
     EXPECT_EQ(ShaderBuildException(SourceLocation(), "compilation", "").message(), "Shader error: compilation");
     EXPECT_EQ(ShaderBuildException(SourceLocation(), "loading", "shaders/part.vert").message(),
