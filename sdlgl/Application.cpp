@@ -3,10 +3,13 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "foundation/exceptions/SupportException.h"
+#include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 #include "sdlgl/Checks.h"
+#include "sdlgl/GLEWException.h"
 #include "sdlgl/SDLException.h"
 #include "sdlgl/Surface.h"
 
@@ -32,10 +35,41 @@ std::uint32_t Application::windowFlagsFor(const Parameters& parameters) {
     return flags;
 }
 
+namespace {
+
+std::string shown(const char* value) {
+    return value == nullptr ? std::string("not set") : "\"" + Text::printable(value) + "\"";
+}
+
+} // namespace
+
+std::string Application::displayProblem(const char* videoDriver, const char* requestedDrivers,
+                                        const char* x11Display, const char* waylandDisplay) {
+    const std::string driver = videoDriver != nullptr ? videoDriver : "";
+    if (driver != "offscreen" && driver != "dummy")
+        return "";
+    // SDL tries only the drivers SDL_VIDEODRIVER names when it names any.
+    if (requestedDrivers != nullptr && *requestedDrivers != '\0')
+        return "";
+    return "No display could be opened (DISPLAY " + shown(x11Display) + ", WAYLAND_DISPLAY " +
+           shown(waylandDisplay) + "): SDL fell back to its " + driver + " video driver, which shows no window";
+}
+
+bool Application::glewResultAccepted(std::uint32_t result, const char* videoDriver) {
+    if (result == GLEW_OK)
+        return true;
+    return result == GLEW_ERROR_NO_GLX_DISPLAY && videoDriver != nullptr && std::string(videoDriver) != "x11";
+}
+
 Application::Application(const Parameters& parameters) {
     try {
         checkSDL(SourceLocation(), SDL_Init(initFlags(parameters)));
         sdlStarted_ = true;
+        const char* const videoDriver = SDL_GetCurrentVideoDriver();
+        const std::string problem = displayProblem(videoDriver, SDL_GetHint(SDL_HINT_VIDEODRIVER),
+                                                   std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+        if (!problem.empty())
+            throw SDLException(SourceLocation(), 0, problem);
         joystickEvents_ = parameters.joystick;
         controllerEvents_ = parameters.gameController;
         SDL_StopTextInput();
@@ -87,7 +121,9 @@ Application::Application(const Parameters& parameters) {
                 SDL_LogWarn(SDL_LOG_CATEGORY_VIDEO, "Unable to set the swap interval: %s", reason.c_str());
         }
 
-        checkGLEW(SourceLocation(), glewInit());
+        const GLenum glew = glewInit();
+        if (!glewResultAccepted(glew, videoDriver))
+            throw GLEWException(SourceLocation(), glew);
         if (!GLEW_VERSION_3_0)
             throw SupportException(SourceLocation(), "OpenGL versions below 3.0");
 

@@ -64,10 +64,12 @@ public:
         virtual void controllerDeviceChanged(const SDL_ControllerDeviceEvent&) {}
     };
 
-    // Throws SDLException, GLEWException, or SupportException for a context
-    // below OpenGL 3.0. A failed construction has released whatever it had
-    // made (context, window, devices, SDL) before the exception leaves. A
-    // swap interval the driver refuses is logged and construction goes on.
+    // Throws SDLException (also when no display could be opened and SDL fell
+    // back to a driver that shows nothing), GLEWException, or
+    // SupportException for a context below OpenGL 3.0. A failed construction
+    // has released whatever it had made (context, window, devices, SDL)
+    // before the exception leaves. A swap interval the driver refuses is
+    // logged and construction goes on.
     explicit Application(const Parameters& parameters);
     virtual ~Application();
 
@@ -77,6 +79,18 @@ public:
     // The SDL_Init flags and the window flags the parameters ask for.
     static std::uint32_t initFlags(const Parameters& parameters);
     static std::uint32_t windowFlagsFor(const Parameters& parameters);
+    // Asked for no video driver, SDL falls back to one that shows nothing
+    // (its offscreen or dummy driver) when it can open no display. What to
+    // tell then, naming the displays it was given (DISPLAY and
+    // WAYLAND_DISPLAY, null when unset) as printable text; empty for any
+    // other driver, and for one the player asked for (SDL_VIDEODRIVER).
+    static std::string displayProblem(const char* videoDriver, const char* requestedDrivers, const char* x11Display,
+                                      const char* waylandDisplay);
+    // Whether glewInit's result lets the window go on. GLEW as it is built
+    // for the desktop also looks for a GLX display, and finds none for an EGL
+    // context (SDL's drivers other than x11, Wayland's among them); the GL
+    // entry points are loaded all the same. Every other failure is one.
+    static bool glewResultAccepted(std::uint32_t result, const char* videoDriver);
 
     // Reports the window size on the first call, then dispatches every queued
     // event. An exception of a handler leaves at once; later events stay

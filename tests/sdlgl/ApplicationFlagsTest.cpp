@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <GL/glew.h>
+
 #include "sdlgl/Application.h"
 
 using TAVO::IK::SDLGL::Application;
@@ -33,4 +35,41 @@ TEST(ApplicationFlagsTest, FullscreenOverridesMaximized) {
     EXPECT_FALSE(flags & SDL_WINDOW_MAXIMIZED);
     p.resizable = false;
     EXPECT_FALSE(Application::windowFlagsFor(p) & SDL_WINDOW_RESIZABLE);
+}
+
+// With no display to open, SDL falls back to a driver that shows nothing:
+// that is a failed start, unless the player asked for such a driver.
+TEST(ApplicationDisplayTest, AFallBackToADriverThatShowsNothingIsAProblemNamingTheDisplays) {
+    EXPECT_EQ(Application::displayProblem("offscreen", nullptr, ":5", nullptr),
+              "No display could be opened (DISPLAY \":5\", WAYLAND_DISPLAY not set): SDL fell back to its "
+              "offscreen video driver, which shows no window");
+    EXPECT_EQ(Application::displayProblem("dummy", "", nullptr, "wayland-1"),
+              "No display could be opened (DISPLAY not set, WAYLAND_DISPLAY \"wayland-1\"): SDL fell back to its "
+              "dummy video driver, which shows no window");
+    EXPECT_EQ(Application::displayProblem("offscreen", nullptr, "", "\n"),
+              "No display could be opened (DISPLAY \"\", WAYLAND_DISPLAY \"\\n\"): SDL fell back to its "
+              "offscreen video driver, which shows no window");
+}
+
+TEST(ApplicationDisplayTest, AShowingDriverOrOneAskedForIsNoProblem) {
+    for (const char* driver : {"x11", "wayland", "KMSDRM"})
+        EXPECT_EQ(Application::displayProblem(driver, nullptr, ":5", nullptr), "") << driver;
+    EXPECT_EQ(Application::displayProblem("offscreen", "offscreen", ":5", nullptr), "");
+    EXPECT_EQ(Application::displayProblem("dummy", "x11,dummy", nullptr, nullptr), "");
+}
+
+// GLEW as built for the desktop finds no GLX display under an EGL context
+// (SDL's Wayland driver and every other but x11), having loaded the entry
+// points all the same; under x11 the same result is a real failure.
+TEST(ApplicationDisplayTest, OnlyTheMissingGLXDisplayOfANonX11ContextIsAcceptedFromGLEW) {
+    EXPECT_TRUE(Application::glewResultAccepted(GLEW_OK, "x11"));
+    EXPECT_TRUE(Application::glewResultAccepted(GLEW_OK, "wayland"));
+    EXPECT_TRUE(Application::glewResultAccepted(GLEW_ERROR_NO_GLX_DISPLAY, "wayland"));
+    EXPECT_TRUE(Application::glewResultAccepted(GLEW_ERROR_NO_GLX_DISPLAY, "offscreen"));
+    EXPECT_FALSE(Application::glewResultAccepted(GLEW_ERROR_NO_GLX_DISPLAY, "x11"));
+    for (const std::uint32_t failure :
+         {std::uint32_t(GLEW_ERROR_NO_GL_VERSION), std::uint32_t(GLEW_ERROR_GL_VERSION_10_ONLY),
+          std::uint32_t(GLEW_ERROR_GLX_VERSION_11_ONLY), std::uint32_t(5)})
+        for (const char* driver : {"x11", "wayland"})
+            EXPECT_FALSE(Application::glewResultAccepted(failure, driver)) << failure << " " << driver;
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,15 +63,26 @@ bool haveDisplay() {
     return display != nullptr && *display != 0;
 }
 
+// Environment variables of the game's own: a value, or none to unset it.
+using Environment = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
 // The game started in a folder, its output kept in files there (or in
-// another folder, for a folder that cannot be written).
+// another folder, for a folder that cannot be written), with the test's
+// environment changed as given.
 class Game {
 public:
-    Game(const std::string& folder, const std::vector<std::string>& arguments, const std::string& outputs = "")
+    Game(const std::string& folder, const std::vector<std::string>& arguments, const std::string& outputs = "",
+         const Environment& environment = {})
         : folder_(folder), outputs_(outputs.empty() ? folder : outputs) {
         const std::string outPath = outputs_ + "/stdout.txt", errPath = outputs_ + "/stderr.txt";
         pid_ = fork();
         if (pid_ == 0) {
+            for (const auto& [name, value] : environment) {
+                if (value)
+                    setenv(name.c_str(), value->c_str(), 1);
+                else
+                    unsetenv(name.c_str());
+            }
             const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (chdir(folder.c_str()) != 0)
@@ -336,6 +348,36 @@ TEST(KestruneStartUp, AWindowThatCannotOpenIsToldOnTheErrorStream) {
     ASSERT_EQ(err.size(), 1u) << game.err();
     EXPECT_EQ(err[0].rfind("Kestrune could not start: SDL error", 0), 0u) << err[0];
     expectStartAndShutdown(game.log());
+}
+
+// DISPLAY names an X server that does not answer, and there is no Wayland
+// socket: SDL, asked for no driver, falls back to its offscreen one, whose
+// window nobody sees. The start ends as every failed start does, naming both
+// displays as they were given.
+TEST(KestruneStartUp, ADisplayThatCannotBeOpenedIsNamedOnTheErrorStream) {
+    int number = 9876;
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+        ++number;
+    const std::string display = ":" + std::to_string(number);
+    TempFolder runtime; // holds no Wayland socket
+    const std::pair<Environment, std::string> cases[] = {
+        {{{"DISPLAY", display}, {"WAYLAND_DISPLAY", std::nullopt}},
+         "DISPLAY \"" + display + "\", WAYLAND_DISPLAY not set"},
+        // The values as they are, made printable.
+        {{{"DISPLAY", display + "\x1b[2J"}, {"WAYLAND_DISPLAY", "wayland-\t9"}},
+         "DISPLAY \"" + display + "\\x1b[2J\", WAYLAND_DISPLAY \"wayland-\\t9\""},
+    };
+    for (const auto& [environment, named] : cases) {
+        Environment all = environment;
+        all.emplace_back("SDL_VIDEODRIVER", std::nullopt);
+        all.emplace_back("XDG_RUNTIME_DIR", runtime.path());
+        TempFolder folder;
+        Game game(folder.path(), {}, "", all);
+        EXPECT_EQ(runToEnd(game), 1) << named;
+        EXPECT_EQ(game.err(), "Kestrune could not start: SDL error - No display could be opened (" + named +
+                                  "): SDL fell back to its offscreen video driver, which shows no window\n");
+        expectStartAndShutdown(game.log());
+    }
 }
 
 TEST(KestruneRun, AMissingConfigurationFileIsWrittenWithTheDefaults) {

@@ -1,6 +1,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -443,6 +444,42 @@ TEST(GLApplicationDeathTest, AContextBelow3IsRefusedAfterReleasingEverything) {
         return;
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(refuseAnOldContext(), ::testing::ExitedWithCode(0), "");
+}
+
+// Runs in a fresh process, whose first context is an EGL one. Asked for
+// SDL's offscreen driver, whose context is EGL's as on Wayland, GLEW finds
+// no GLX display; the window still comes up, with entry points that draw.
+void startOnAnEGLContext() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    try {
+        Application application(GLTest::parameters());
+        if (std::string(SDL_GetCurrentVideoDriver()) != "offscreen")
+            std::exit(2);
+        glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        const std::vector<std::uint8_t> pixels = GLTest::windowPixels(GLTest::windowWidth, GLTest::windowHeight);
+        if (pixels.size() < 4 || pixels[0] != 255 || pixels[1] != 0 || pixels[2] != 255)
+            std::exit(3);
+        GLuint array = 0;
+        glGenVertexArrays(1, &array);
+        glDeleteVertexArrays(1, &array);
+        if (array == 0 || glGetError() != GL_NO_ERROR)
+            std::exit(4);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        std::exit(5);
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", e.message().c_str());
+        std::exit(6);
+    }
+    std::exit(0);
+}
+
+TEST(GLApplicationDeathTest, AnEGLContextStartsThoughGLEWFindsNoGLXDisplay) {
+    if (!GLTest::haveDisplay())
+        return;
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(startOnAnEGLContext(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(GLApplicationTest, FullscreenWindowsAreNeverAlsoMaximized) {
