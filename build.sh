@@ -14,6 +14,8 @@ packages=(
   g++ cmake make pkg-config
   # the window and OpenGL framework
   libsdl2-dev libglew-dev
+  # the window's title bar on Wayland, where each program draws its own
+  libdecor-0-plugin-1-cairo
   # the window tests ask the X server itself
   libx11-dev
   googletest libgtest-dev
@@ -23,6 +25,8 @@ packages=(
   xvfb libgl1-mesa-dri mesa-utils
   # the game played end to end: pointer and keys, screenshots
   xdotool imagemagick
+  # the game started on a Wayland compositor, a client of the virtual X server
+  weston
 )
 
 install_missing() {

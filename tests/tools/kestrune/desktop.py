@@ -134,13 +134,15 @@ def close_window(window):
 
 
 class Game:
-    """The game running in a folder, its output kept in files there."""
+    """The game running in a folder, its output kept in files there; with
+    an environment given, in that environment instead of this one."""
 
-    def __init__(self, program, folder, *arguments):
+    def __init__(self, program, folder, *arguments, environment=None):
         self.folder = folder
         self.out = open(os.path.join(folder, 'stdout.txt'), 'w')
         self.err = open(os.path.join(folder, 'stderr.txt'), 'w')
-        self.process = subprocess.Popen([program] + list(arguments), cwd=folder, stdout=self.out, stderr=self.err)
+        self.process = subprocess.Popen([program] + list(arguments), cwd=folder, stdout=self.out, stderr=self.err,
+                                        env=environment)
         self.window = None
 
     def wait_for_window(self, seconds=60.0):
