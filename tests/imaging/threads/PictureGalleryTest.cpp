@@ -399,14 +399,15 @@ TEST(PictureLoaderJobs, LoadsSideBySideAreAnsweredInTheOrderAskedWithTheirOwnPix
 
 namespace {
 
-// A loader, not yet started, with a large PNG whose thumbnails are read whole
-// one after another, and a small picture to preview. Loads are numbered as
-// asked: thumbnails below 100, previews from 100; order holds the numbers as
-// they are heard.
+// A loader, not yet started, with a PNG whose thumbnails are read whole one
+// after another, each taking many times as long as the small picture to
+// preview (the PNG is no larger than that needs, so that the tests stay
+// quick under ThreadSanitizer). Loads are numbered as asked: thumbnails
+// below 100, previews from 100; order holds the numbers as they are heard.
 struct PreviewsAmongThumbnails {
     PreviewsAmongThumbnails() {
         log.open(logText);
-        written = PictureFiles::writePNG(large, 1600, 1200, 3, PictureFiles::pattern(1600, 1200, 3, 3));
+        written = PictureFiles::writePNG(large, 640, 480, 3, PictureFiles::pattern(640, 480, 3, 3));
         PictureFiles::writeNetPBM(small, 40, 30, 3, PictureFiles::pattern(40, 30, 3, 4));
     }
     void askThumbnails(std::size_t from, std::size_t to) {
