@@ -7,22 +7,27 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <sstream>
 #include <thread>
 #include <vector>
 
 #include <sys/stat.h>
 
+#include "foundation/exceptions/ExceptionHandler.h"
 #include "foundation/threads/LogFile.h"
 #include "foundation/threads/Runnable.h"
 #include "imaging/PictureGallery.h"
 #include "imaging/PictureLoader.h"
+#include "support/FailingAllocations.h"
+#include "support/MemoryLog.h"
 #include "support/PictureFiles.h"
 #include "support/ThumbnailReference.h"
 #include "support/TempFolder.h"
 #include "support/UnprivilegedChild.h"
 
 using namespace TAVO;
+using KestruneTest::FailingAllocations;
 using KestruneTest::PictureFiles;
 using KestruneTest::TempFolder;
 
@@ -399,14 +404,15 @@ TEST(PictureLoaderJobs, LoadsSideBySideAreAnsweredInTheOrderAskedWithTheirOwnPix
 
 namespace {
 
-// A loader, not yet started, with a large PNG whose thumbnails are read whole
-// one after another, and a small picture to preview. Loads are numbered as
-// asked: thumbnails below 100, previews from 100; order holds the numbers as
-// they are heard.
+// A loader, not yet started, with a PNG whose thumbnails are read whole one
+// after another, each taking many times as long as the small picture to
+// preview (the PNG is no larger than that needs, so that the tests stay
+// quick under ThreadSanitizer). Loads are numbered as asked: thumbnails
+// below 100, previews from 100; order holds the numbers as they are heard.
 struct PreviewsAmongThumbnails {
     PreviewsAmongThumbnails() {
         log.open(logText);
-        written = PictureFiles::writePNG(large, 1600, 1200, 3, PictureFiles::pattern(1600, 1200, 3, 3));
+        written = PictureFiles::writePNG(large, 640, 480, 3, PictureFiles::pattern(640, 480, 3, 3));
         PictureFiles::writeNetPBM(small, 40, 30, 3, PictureFiles::pattern(40, 30, 3, 4));
     }
     void askThumbnails(std::size_t from, std::size_t to) {
@@ -490,4 +496,60 @@ TEST(PictureLoaderJobs, AStopKeepsQueuedPreviewsAndThumbnailsForTheNextStart) {
     EXPECT_EQ(loads.heard(false), numbers(0, 12));
     EXPECT_EQ(loads.heard(true), numbers(100, 102));
     EXPECT_EQ(loads.loader.unfinished(), 0u);
+}
+
+namespace {
+
+// A log whose entries find memory run out: the allocation of each entry
+// fails on the thread that makes it.
+class ExhaustedLog : public Log {
+public:
+    std::shared_ptr<EntrySession> entry() override {
+        FailingAllocations::failNth(1);
+        return lines_.entry();
+    }
+
+private:
+    KestruneTest::MemoryLog lines_;
+};
+
+// Keeps the description of every exception handed to it, from any thread.
+class RecordingHandler : public ExceptionHandler {
+public:
+    void handle(const Exception& exception, const std::string&) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        described_.push_back(exception.describe());
+    }
+    std::vector<std::string> described() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return described_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> described_;
+};
+
+} // namespace
+
+// A preview of a broken picture whose failure cannot be logged, memory
+// having run out: what escapes the preview's thread reaches the loader's
+// exception handler, and the preview is heard as failed.
+TEST(PictureLoaderJobs, WhatEscapesAPreviewReachesTheExceptionHandler) {
+    TempFolder folder;
+    std::ofstream(folder.file("broken.png")) << "\x89PNG but nothing after";
+    ExhaustedLog log;
+    RecordingHandler handler;
+    PictureLoader loader(log);
+    loader.setExceptionHandler(&handler);
+    loader.start();
+    std::vector<std::size_t> order;
+    Picture picture;
+    loader.loadAsync(folder.file("broken.png"), std::make_unique<Answer>(order, 100, picture));
+    pollUntil(loader, [&] { return !order.empty(); });
+    loader.stop();
+    EXPECT_EQ(order, std::vector<std::size_t>{1100});
+    const std::vector<std::string> described = handler.described();
+    ASSERT_EQ(described.size(), 1u);
+    EXPECT_NE(described[0].find("bad_alloc"), std::string::npos) << described[0];
 }
