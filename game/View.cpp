@@ -457,7 +457,9 @@ void View::logPartOutline() {
     for (std::uint32_t piece : table().part(part).pieces()) {
         Polygon outline;
         puzzle->pieceOutline(piece, outline);
-        auto line = TAVO::Log::line(log_.entry());
+        // The entry lasts as long as its text is written.
+        const auto entry = log_.entry();
+        auto line = TAVO::Log::line(entry);
         line << "Debug piece " << piece << ": ";
         for (const Polygon::Contour& contour : outline.contours()) {
             line << "(";

@@ -149,6 +149,29 @@ TEST_F(ViewDrive, DigitKeysWaitForTheCarriedPart) {
     EXPECT_EQ(view->menu().currentPage(), Page::inGame);
 }
 
+// "D" in developer mode writes the outline of each piece of the part under
+// the pointer into the log, each in an entry of its own that holds all of it.
+TEST_F(ViewDrive, TheOutlineKeyLogsEachPieceUnderThePointerInAnEntryOfItsOwn) {
+    build({{"developer_mode", "true"}});
+    startGame();
+    const std::uint32_t part = uncoveredPart();
+    const std::pair<int, int> over = pixelOf(middleOf(part));
+    moveTo(over.first, over.second);
+    const std::size_t before = log.lines().size();
+    tap(SDLK_d, SDL_SCANCODE_D);
+    const std::vector<std::string> lines = log.lines();
+    const std::vector<std::uint32_t>& pieces = table().part(part).pieces();
+    ASSERT_EQ(lines.size() - before, pieces.size());
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const std::string& line = lines[before + i];
+        const std::string start = "Debug piece " + std::to_string(pieces[i]) + ": (";
+        EXPECT_EQ(line.rfind(start, 0), 0u) << line;
+        // Corners and edge points: many coordinates, the contour closed.
+        EXPECT_GT(std::count(line.begin(), line.end(), ','), 8) << line;
+        EXPECT_EQ(line.substr(line.size() < 2 ? 0 : line.size() - 2), ") ") << line;
+    }
+}
+
 // "=" (the "+" of a US keyboard), keypad plus, "+", keypad minus and "-"
 // zoom at one level a second while held; key repeats change nothing; the
 // level stays within [-6, 2]; "0" goes back to level 0. Arrows pan at 100
