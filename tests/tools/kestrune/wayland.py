@@ -93,9 +93,7 @@ def title_page(shot, screen):
     found = menu.buttons(shot, screen)
     if len(found) != 3:
         return None
-    right = sorted(found, key=lambda b: menu.centre(b)[0])[1:]
-    start = min(found, key=lambda b: menu.centre(b)[0])
-    (x1, y1), (x2, y2), (x, y) = menu.centre(right[0]), menu.centre(right[1]), menu.centre(start)
+    (x, y), (x1, y1), (x2, y2) = sorted(menu.centre(b) for b in found)
     if abs(x1 - x2) <= 4 and x < x1 - 100 and min(y1, y2) < y < max(y1, y2):
         return found
     return None
@@ -113,9 +111,10 @@ def main():
     folder = os.path.join(work, 'game')
     os.makedirs(folder)
     play.prepare(folder)
-    compositor = Compositor(work)
+    compositor = None
     game = None
     try:
+        compositor = Compositor(work)
         screen = compositor.wait_until_ready()
         game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
                             environment=compositor.game_environment())
@@ -133,7 +132,8 @@ def main():
     finally:
         if game is not None:
             game.kill()
-        compositor.stop()
+        if compositor is not None:
+            compositor.stop()
         if not shots_given:
             shutil.rmtree(work, ignore_errors=True)
 
