@@ -14,6 +14,8 @@ packages=(
   g++ cmake make pkg-config
   # the window and OpenGL framework
   libsdl2-dev libglew-dev
+  # the Wayland connection under SDL's window, asked whether it still holds
+  libwayland-dev
   # the window's title bar on Wayland, where each program draws its own
   libdecor-0-plugin-1-cairo
   # the window tests ask the X server itself

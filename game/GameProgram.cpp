@@ -93,6 +93,13 @@ int GameProgram::run(int argc, const char* const* argv, std::ostream& out, std::
         reportUnknown(starting);
         exitCode = 1;
     }
+    // SDL tells a connection to the display that broke as a quit, and it may
+    // break while the loop ends for another reason: looked at once more.
+    if (!starting && lostDisplay()) {
+        TAVO::Log::line(log_->entry()) << name << " lost its display: " << displayLost_;
+        err << name << " lost its display: " << TAVO::Text::printable(displayLost_) << std::endl;
+        exitCode = 1;
+    }
     // Every way out of the loop comes here: the saves finish before anything
     // they use is released.
     if (!stop())
@@ -196,13 +203,22 @@ bool GameProgram::setSwapInterval() {
 }
 
 bool GameProgram::running() const {
-    return !StopSignals::requested() && application_ && application_->isRunning() && view_ && view_->isRunning();
+    return !StopSignals::requested() && application_ && application_->isRunning() && displayLost_.empty() && view_ &&
+           view_->isRunning();
+}
+
+bool GameProgram::lostDisplay() {
+    if (displayLost_.empty() && application_)
+        displayLost_ = application_->displayLost();
+    return !displayLost_.empty();
 }
 
 void GameProgram::pass() {
     // Any event may change the picture, also one the view never hears.
     if (application_->processEvents() > 0)
         view_->requestRedraw();
+    if (lostDisplay())
+        return;
     // So may any finished job: a loaded game, picture or thumbnail.
     if (workspace_->poll() > 0)
         view_->requestRedraw();
@@ -217,7 +233,7 @@ void GameProgram::pass() {
         if (shelf.lastSave() != saves)
             view_->requestRedraw();
     }
-    if (view_->redrawRequested() && pacer_->due(reading()))
+    if (view_->redrawRequested() && pacer_->due(reading()) && !lostDisplay())
         drawFrame();
 }
 

@@ -35,10 +35,11 @@ class Workspace;
 // due.
 //
 // However the run ends (the window closed, an interrupt or termination
-// signal, the menu's quit button, Escape in developer mode, an exception),
-// the shut-down is the same: the held-back tray move is written, the queued
-// saves finish, both worker threads stop, "Shutdown." is logged, and the
-// objects are destroyed in reverse order of construction.
+// signal, the menu's quit button, Escape in developer mode, an exception, a
+// connection to the display that broke), the shut-down is the same: the
+// held-back tray move is written, the queued saves finish, both worker
+// threads stop, "Shutdown." is logged, and the objects are destroyed in
+// reverse order of construction.
 class GameProgram {
 public:
     static constexpr const char* name = "Kestrune";
@@ -53,7 +54,9 @@ public:
     GameProgram& operator=(const GameProgram&) = delete;
 
     // The whole run; the exit code: 0 after a normal shut-down and after
-    // help or the version, 1 after a command-line error or an exception.
+    // help or the version, 1 after a command-line error, an exception or a
+    // lost display. A lost display is told in one line on err and in the
+    // log, "Kestrune lost its display: " and why.
     // Exceptions before the log is open go to err, later ones to the log;
     // every failure of start-up also prints one line on err, "Kestrune
     // could not start: " with the file and line where there are some
@@ -75,7 +78,7 @@ public:
     // frame clock's first reading.
     void start();
     // Whether the main loop goes on: no stop signal arrived, the window is
-    // open and the menu has not quit.
+    // open, its display has not been found lost and the menu has not quit.
     bool running() const;
     // One pass of the main loop: events, finished jobs, the fixed steps due,
     // and a frame when the picture may have changed and the pacing lets one
@@ -120,6 +123,10 @@ private:
     void reportUnknown(bool starting = false);
     // Whether the driver took a swap interval.
     bool setSwapInterval();
+    // Whether the window's display is lost, keeping why the first time. Once
+    // it is, nothing more is drawn: a swap on a broken Wayland connection
+    // never returns.
+    bool lostDisplay();
     // The counter ticks rest waits at the reading now: up to the next step
     // (never more than one step, also when the counter went back), up to the
     // next frame time when a frame waits for it, at most a millisecond while
@@ -153,4 +160,6 @@ private:
     std::unique_ptr<FramePacer> pacer_;
     std::uint64_t frames_ = 0;
     bool stopped_ = false;
+    // Why the display was lost; empty while it holds.
+    std::string displayLost_;
 };

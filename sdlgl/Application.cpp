@@ -1,9 +1,13 @@
 #include "sdlgl/Application.h"
 
 #include <GL/glew.h>
+#include <SDL_syswm.h>
+#include <wayland-client-core.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "foundation/exceptions/SupportException.h"
 #include "foundation/text/Text.h"
@@ -55,10 +59,36 @@ std::string Application::displayProblem(const char* videoDriver, const char* req
            shown(waylandDisplay) + "): SDL fell back to its " + driver + " video driver, which shows no window";
 }
 
-bool Application::glewResultAccepted(std::uint32_t result, const char* videoDriver) {
-    if (result == GLEW_OK)
-        return true;
-    return result == GLEW_ERROR_NO_GLX_DISPLAY && videoDriver != nullptr && std::string(videoDriver) != "x11";
+bool Application::glewResultAccepted(std::uint32_t result) {
+    return result == GLEW_OK || result == GLEW_ERROR_NO_GLX_DISPLAY;
+}
+
+std::uint32_t Application::flagsAfterShowing(std::uint32_t windowFlags, const char* videoDriver) {
+    if (videoDriver == nullptr || std::string(videoDriver) != "wayland")
+        return 0;
+    return windowFlags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+std::string Application::waylandConnectionLost(wl_display* display, const char* waylandDisplay) {
+    if (display == nullptr)
+        return "";
+    const int error = wl_display_get_error(display);
+    if (error == 0)
+        return "";
+    std::string reason;
+    if (error == EPROTO) {
+        const wl_interface* interface = nullptr;
+        std::uint32_t object = 0;
+        const std::uint32_t code = wl_display_get_protocol_error(display, &interface, &object);
+        reason = "protocol error " + std::to_string(code) + " on " +
+                 (interface != nullptr && interface->name != nullptr ? Text::printable(interface->name)
+                                                                     : std::string("an unknown interface")) +
+                 "@" + std::to_string(object);
+    } else {
+        reason = std::strerror(error);
+    }
+    return "the connection to the Wayland compositor (WAYLAND_DISPLAY " + shown(waylandDisplay) + ") broke: " +
+           reason;
 }
 
 Application::Application(const Parameters& parameters) {
@@ -99,12 +129,23 @@ Application::Application(const Parameters& parameters) {
         // the size hints go through the window manager, and SDL waits for an
         // answer that a maximised window never gets (a tenth of a second at
         // every start).
+        const std::uint32_t later = flagsAfterShowing(windowFlags_, videoDriver);
         window_ = SDL_CreateWindow(parameters.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                   int(parameters.width), int(parameters.height), windowFlags_ | SDL_WINDOW_HIDDEN);
+                                   int(parameters.width), int(parameters.height),
+                                   (windowFlags_ & ~later) | SDL_WINDOW_HIDDEN);
         if (window_ == nullptr)
             throw SDLException(SourceLocation(), 0);
         SDL_SetWindowMinimumSize(window_, int(parameters.minimumWidth), int(parameters.minimumHeight));
         SDL_ShowWindow(window_);
+        if ((later & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP)
+            checkSDL(SourceLocation(), SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP));
+        if ((later & SDL_WINDOW_MAXIMIZED) != 0)
+            SDL_MaximizeWindow(window_);
+
+        SDL_SysWMinfo system;
+        SDL_VERSION(&system.version);
+        if (SDL_GetWindowWMInfo(window_, &system) == SDL_TRUE && system.subsystem == SDL_SYSWM_WAYLAND)
+            waylandDisplay_ = system.info.wl.display;
 
         context_ = SDL_GL_CreateContext(window_);
         if (context_ == nullptr)
@@ -122,7 +163,7 @@ Application::Application(const Parameters& parameters) {
         }
 
         const GLenum glew = glewInit();
-        if (!glewResultAccepted(glew, videoDriver))
+        if (!glewResultAccepted(glew))
             throw GLEWException(SourceLocation(), glew);
         if (!GLEW_VERSION_3_0)
             throw SupportException(SourceLocation(), "OpenGL versions below 3.0");
@@ -149,6 +190,7 @@ void Application::release() {
         SDL_DestroyWindow(window_);
         window_ = nullptr;
     }
+    waylandDisplay_ = nullptr;
     if (controller_ != nullptr) {
         SDL_GameControllerClose(controller_);
         controller_ = nullptr;
@@ -279,6 +321,10 @@ void Application::handleWindowEvent(const SDL_WindowEvent& event) {
 }
 
 void Application::swap() { SDL_GL_SwapWindow(window_); }
+
+std::string Application::displayLost() const {
+    return waylandConnectionLost(waylandDisplay_, std::getenv("WAYLAND_DISPLAY"));
+}
 
 int Application::refreshRate() const {
     const int display = SDL_GetWindowDisplayIndex(window_);

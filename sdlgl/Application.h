@@ -7,6 +7,8 @@
 
 #include "geometry/Point.h"
 
+struct wl_display;
+
 namespace TAVO {
 class Log;
 }
@@ -88,9 +90,20 @@ public:
                                       const char* waylandDisplay);
     // Whether glewInit's result lets the window go on. GLEW as it is built
     // for the desktop also looks for a GLX display, and finds none for an EGL
-    // context (SDL's drivers other than x11, Wayland's among them); the GL
-    // entry points are loaded all the same. Every other failure is one.
-    static bool glewResultAccepted(std::uint32_t result, const char* videoDriver);
+    // context (under any driver: Wayland's, offscreen, or x11 asked for EGL);
+    // it has loaded the GL entry points before it looks. Every other failure
+    // is one.
+    static bool glewResultAccepted(std::uint32_t result);
+    // Of the window flags, those asked only once the window is shown: under
+    // SDL's Wayland driver, maximised and full screen (a window made so
+    // answers the compositor's first configuration with the size it was made
+    // with, a protocol error that ends the connection); none under any other
+    // driver.
+    static std::uint32_t flagsAfterShowing(std::uint32_t windowFlags, const char* videoDriver);
+    // Why the Wayland connection broke, naming the display (WAYLAND_DISPLAY
+    // as printable text, null when unset): the system's error, or the
+    // interface, object and code of a protocol error. Empty while it holds.
+    static std::string waylandConnectionLost(wl_display* display, const char* waylandDisplay);
 
     // Reports the window size on the first call, then dispatches every queued
     // event. An exception of a handler leaves at once; later events stay
@@ -108,6 +121,10 @@ public:
     void clearEventHandler() { handler_ = nullptr; }
 
     void swap();
+    // Why the connection to the display broke, empty while it holds; SDL
+    // tells a broken connection only as a quit. Only a Wayland connection is
+    // watched: Xlib ends the process itself when its connection breaks.
+    std::string displayLost() const;
     // The refresh rate in Hz of the display the window is on; 0 when SDL
     // does not know it.
     int refreshRate() const;
@@ -124,7 +141,8 @@ public:
     // Exposed: redraw. Resized: viewport with the new size, then redraw.
     void handleWindowEvent(const SDL_WindowEvent& event);
 
-    // The flags the window was created with.
+    // The flags the window was asked with (under Wayland, maximised and full
+    // screen are asked once it is shown).
     std::uint32_t windowFlags() const { return windowFlags_; }
     SDL_Window* window() const { return window_; }
 
@@ -139,6 +157,8 @@ private:
     EventHandler* handler_ = nullptr;
     SDL_Joystick* joystick_ = nullptr;
     SDL_GameController* controller_ = nullptr;
+    // SDL's connection under SDL's Wayland driver; null under any other.
+    wl_display* waylandDisplay_ = nullptr;
     bool initialResize_ = true;
     bool running_ = true;
     bool sdlStarted_ = false;

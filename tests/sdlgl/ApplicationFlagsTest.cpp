@@ -58,18 +58,40 @@ TEST(ApplicationDisplayTest, AShowingDriverOrOneAskedForIsNoProblem) {
     EXPECT_EQ(Application::displayProblem("dummy", "x11,dummy", nullptr, nullptr), "");
 }
 
-// GLEW as built for the desktop finds no GLX display under an EGL context
-// (SDL's Wayland driver and every other but x11), having loaded the entry
-// points all the same; under x11 the same result is a real failure.
-TEST(ApplicationDisplayTest, OnlyTheMissingGLXDisplayOfANonX11ContextIsAcceptedFromGLEW) {
-    EXPECT_TRUE(Application::glewResultAccepted(GLEW_OK, "x11"));
-    EXPECT_TRUE(Application::glewResultAccepted(GLEW_OK, "wayland"));
-    EXPECT_TRUE(Application::glewResultAccepted(GLEW_ERROR_NO_GLX_DISPLAY, "wayland"));
-    EXPECT_TRUE(Application::glewResultAccepted(GLEW_ERROR_NO_GLX_DISPLAY, "offscreen"));
-    EXPECT_FALSE(Application::glewResultAccepted(GLEW_ERROR_NO_GLX_DISPLAY, "x11"));
+// GLEW as built for the desktop finds no GLX display under an EGL context,
+// whatever SDL's driver (x11 asked for EGL among them), having loaded the
+// entry points before it looked; every other failure ends the start.
+TEST(ApplicationDisplayTest, OnlyTheMissingGLXDisplayIsAcceptedFromGLEW) {
+    EXPECT_TRUE(Application::glewResultAccepted(GLEW_OK));
+    EXPECT_TRUE(Application::glewResultAccepted(GLEW_ERROR_NO_GLX_DISPLAY));
     for (const std::uint32_t failure :
          {std::uint32_t(GLEW_ERROR_NO_GL_VERSION), std::uint32_t(GLEW_ERROR_GL_VERSION_10_ONLY),
           std::uint32_t(GLEW_ERROR_GLX_VERSION_11_ONLY), std::uint32_t(5)})
-        for (const char* driver : {"x11", "wayland"})
-            EXPECT_FALSE(Application::glewResultAccepted(failure, driver)) << failure << " " << driver;
+        EXPECT_FALSE(Application::glewResultAccepted(failure)) << failure;
+}
+
+// A Wayland window made maximised or full screen answers the compositor's
+// first configuration with the size it was made with, which ends the
+// connection: under Wayland those are asked once it is shown.
+TEST(ApplicationFlagsTest, UnderWaylandMaximisedAndFullScreenAreAskedOnceTheWindowIsShown) {
+    Application::Parameters p;
+    p.maximized = true;
+    EXPECT_EQ(Application::flagsAfterShowing(Application::windowFlagsFor(p), "wayland"),
+              std::uint32_t(SDL_WINDOW_MAXIMIZED));
+    p.fullscreen = true;
+    EXPECT_EQ(Application::flagsAfterShowing(Application::windowFlagsFor(p), "wayland"),
+              std::uint32_t(SDL_WINDOW_FULLSCREEN_DESKTOP));
+    p.fullscreen = false;
+    p.maximized = false;
+    EXPECT_EQ(Application::flagsAfterShowing(Application::windowFlagsFor(p), "wayland"), 0u);
+}
+
+TEST(ApplicationFlagsTest, UnderOtherDriversTheWindowIsMadeAsAsked) {
+    Application::Parameters p;
+    p.maximized = true;
+    for (const char* driver : {"x11", "offscreen", "KMSDRM", "Wayland", ""})
+        EXPECT_EQ(Application::flagsAfterShowing(Application::windowFlagsFor(p), driver), 0u) << driver;
+    EXPECT_EQ(Application::flagsAfterShowing(Application::windowFlagsFor(p), nullptr), 0u);
+    p.fullscreen = true;
+    EXPECT_EQ(Application::flagsAfterShowing(Application::windowFlagsFor(p), "x11"), 0u);
 }

@@ -1,21 +1,41 @@
-# The game on a Wayland desktop with no X server of its own: a Wayland
-# compositor (weston, drawing with pixman into a window of the test run's X
-# display) and the game started with DISPLAY unset and WAYLAND_DISPLAY naming
-# the compositor. Its title page must show in the compositor's window on the
-# screen, and a termination signal must end it in order (exit code 0,
-# "Shutdown." last in its log).
+# The game on a Wayland desktop with no X server of its own, with the
+# settings a player has: a Wayland compositor (weston without any weston.ini,
+# drawing with pixman into a window of the test run's X display) and the game
+# started with DISPLAY unset and WAYLAND_DISPLAY naming the compositor.
+#
+#  1. The configuration the game writes at its first start (a maximised
+#     window): the title page shows in a window that fills the output less
+#     weston's panel, and a termination signal ends the game in order.
+#  2. Full screen: the window fills the whole output. weston ended in order
+#     under the game ends the game as a lost display.
+#  3. A new game of 12 pieces: a zoom, a piece carried and dropped, then
+#     weston killed while another piece is carried. The game ends in order
+#     within seconds with exit code 1 and one line "Kestrune lost its
+#     display: ..." on standard error and in the log; the zoom and the drop
+#     are in the saved game, and the game resumed on a new compositor shows
+#     them. Left alone there, it ends the same way when that weston is killed.
+#
+# A Wayland protocol error on the game's standard error fails the test.
 #
 #   wayland.py BIN_FOLDER [SCREENSHOT_FOLDER]
 #
 # Exit code 0 when everything holds, 77 (skipped) without an X display.
-import os, shutil, signal, subprocess, sys, tempfile, traceback
+import os, re, shutil, signal, subprocess, sys, tempfile, time, traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop  # noqa: E402
 import menu  # noqa: E402
+import pieces  # noqa: E402
 import play  # noqa: E402
 
 SOCKET = 'kestrune-wayland'
+OUTPUT = (1024, 768)
+# A Wayland socket's path, with its terminating zero, fits in 108 bytes.
+SOCKET_PATH_LIMIT = 107
+# How long a game whose compositor went may take to end in order.
+LOST_SECONDS = 10.0
+# libwayland's own line for a protocol error: "xdg_wm_base@22: error 4: ...".
+PROTOCOL_ERROR = re.compile(r'^\S+@\d+: error \d+: ', re.M)
 
 # Under AddressSanitizer: what the Wayland side of the window keeps to the
 # end of the process (SDL's Wayland driver in its protocol listeners,
@@ -23,41 +43,97 @@ SOCKET = 'kestrune-wayland'
 # The game's runs on X are checked without these.
 WAYLAND_LEAKS = 'leak:libSDL2-2.0.so\nleak:libdecor\nleak:libwayland-client.so\nleak:libfontconfig.so\n'
 
+check = play.check
+
 
 class Compositor:
-    """weston as a client of the X display, with its own runtime folder."""
+    """weston as a client of the X display, with its own runtime folder, and
+    what it shows before any program's window: its window on the X display
+    and the empty desktop in it."""
 
-    def __init__(self, work):
+    def __init__(self, work, name):
         self.work = work
-        # Wayland sockets live in XDG_RUNTIME_DIR, a folder only its owner may use.
-        self.runtime = os.path.join(work, 'runtime')
-        os.mkdir(self.runtime, 0o700)
+        self.name = name
+        # Wayland sockets live in XDG_RUNTIME_DIR, a folder only its owner
+        # may use; where the work folder's path is too long for a socket,
+        # one of /tmp.
+        self.runtime = os.path.join(work, name + '-runtime')
+        self.own_runtime = len(os.fsencode(os.path.join(self.runtime, SOCKET))) > SOCKET_PATH_LIMIT
+        if self.own_runtime:
+            self.runtime = tempfile.mkdtemp(prefix='kestrune-', dir='/tmp')
+        else:
+            os.mkdir(self.runtime, 0o700)
         environment = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
         environment.pop('WAYLAND_DISPLAY', None)
-        self.log = os.path.join(work, 'weston.txt')
+        self.log = os.path.join(work, name + '.txt')
         self.output = open(self.log, 'w')
-        # No screen lock while the test waits (--idle-time=0), and an output
-        # large enough for the game's window with its title bar.
+        # No screen lock while the test waits (--idle-time=0), and no
+        # weston.ini of the machine's or the user's.
         self.process = subprocess.Popen(
-            ['weston', '--backend=x11-backend.so', '--use-pixman', '--socket=' + SOCKET, '--idle-time=0',
-             '--width=1024', '--height=768'], env=environment, stdout=self.output, stderr=subprocess.STDOUT)
+            ['weston', '--no-config', '--backend=x11-backend.so', '--use-pixman', '--socket=' + SOCKET,
+             '--idle-time=0', '--width=%d' % OUTPUT[0], '--height=%d' % OUTPUT[1]], env=environment,
+            stdout=self.output, stderr=subprocess.STDOUT)
+        self.screen = None
+        self.desktop = None
+        self.panel = None
 
     def wait_until_ready(self):
-        """The compositor's window on the X display as (left, top, width,
-        height), once its socket takes clients."""
-        def ready():
+        """Waits for the compositor's socket and its desktop with the panel
+        drawn; its window on the X display as (left, top, width, height)."""
+        def window():
             if self.process.poll() is not None:
                 raise RuntimeError('weston ended with %d:\n%s' % (self.process.returncode, self.text()))
             if not os.path.exists(os.path.join(self.runtime, SOCKET)):
                 return None
-            # Its window tells no process id; only one compositor runs.
-            found = desktop.run('xdotool', 'search', '--onlyvisible', '--class', '^Weston Compositor$', check=False)
-            ids = found.stdout.split()
-            return int(ids[0]) if found.returncode == 0 and ids else None
-        window = desktop.wait_until('the compositor', ready)
+            # weston names its own window in its log.
+            found = re.search(r'x11 output \d+x\d+, window id (\d+)', self.text())
+            return int(found.group(1)) if found else None
+        number = desktop.wait_until('the compositor', window)
         values = dict(line.split('=') for line in
-                      desktop.run('xdotool', 'getwindowgeometry', '--shell', window).stdout.split())
-        return int(values['X']), int(values['Y']), int(values['WIDTH']), int(values['HEIGHT'])
+                      desktop.run('xdotool', 'getwindowgeometry', '--shell', number).stdout.split())
+        self.screen = int(values['X']), int(values['Y']), int(values['WIDTH']), int(values['HEIGHT'])
+        check(self.screen[2:] == OUTPUT, 'weston window %s, not of the output %s' % (self.screen, OUTPUT))
+        # The pointer off the compositor's window: weston draws no cursor then.
+        desktop.Pointer.move(self.screen[0] + self.screen[2] + 20, self.screen[1] + self.screen[3] + 20)
+
+        def settled():
+            shot = desktop.Screenshot()
+            panel = self.panel_height(shot)
+            return (shot, panel) if panel else None
+        self.desktop, self.panel = desktop.wait_until('the desktop with its panel', settled, every=0.1)
+        return self.screen
+
+    def row_brightness(self, shot, y):
+        left, top, width, _ = self.screen
+        row = shot.pixels[((top + y) * shot.width + left) * 3:((top + y) * shot.width + left + width) * 3]
+        return sum(row) / len(row)
+
+    def panel_height(self, shot):
+        """The rows of the panel at the top of the output, darker than the
+        desktop under it; None before the panel is drawn."""
+        desk = self.row_brightness(shot, self.screen[3] - 1)
+        rows = 0
+        while rows < 100 and abs(self.row_brightness(shot, rows) - desk) > 30:
+            rows += 1
+        return rows if 0 < rows < 100 else None
+
+    def window_on(self, shot, first_row):
+        """The smallest rectangle holding every pixel of the output that
+        differs from the empty desktop, from the row given down, in output
+        coordinates; None where nothing differs."""
+        left, top, width, height = self.screen
+        rows, low, high = [], width, -1
+        for y in range(first_row, height):
+            at = ((top + y) * shot.width + left) * 3
+            now, was = shot.pixels[at:at + width * 3], self.desktop.pixels[at:at + width * 3]
+            if now == was:
+                continue
+            rows.append(y)
+            low = min(low, len(os.path.commonprefix([now, was])) // 3)
+            high = max(high, width - 1 - len(os.path.commonprefix([now[::-1], was[::-1]])) // 3)
+        if not rows:
+            return None
+        return low, rows[0], high - low + 1, rows[-1] - rows[0] + 1
 
     def game_environment(self):
         """The environment of a program on this Wayland desktop alone."""
@@ -75,6 +151,11 @@ class Compositor:
         with open(self.log) as f:
             return f.read()
 
+    def end(self, number):
+        """Ends weston with the signal and waits for it."""
+        self.process.send_signal(number)
+        self.process.wait(30)
+
     def stop(self):
         if self.process.poll() is None:
             self.process.terminate()
@@ -84,6 +165,34 @@ class Compositor:
                 self.process.kill()
                 self.process.wait()
         self.output.close()
+        if self.own_runtime:
+            shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+class Shown:
+    """The game as menu.Player plays it on the compositor: its process and
+    log, and the inside of its window on the screen."""
+
+    def __init__(self, game, inside):
+        self.game = game
+        self.process = game.process
+        self.inside = inside
+
+    def geometry(self):
+        return self.inside
+
+    def log(self):
+        return self.game.log()
+
+
+def errors(game):
+    with open(game.err.name) as f:
+        return f.read()
+
+
+def no_protocol_error(game):
+    text = errors(game)
+    check(not PROTOCOL_ERROR.search(text), 'a Wayland protocol error on the game\'s standard error:\n' + text)
 
 
 def title_page(shot, screen):
@@ -99,6 +208,67 @@ def title_page(shot, screen):
     return None
 
 
+def games_page(shot, screen):
+    """The saved-games page: its buttons and a saved game's thumbnail."""
+    return len(menu.buttons(shot, screen)) >= 3 and menu.pictures(shot, screen)
+
+
+def start(tools, folder, compositor, shots, expected, shot_name, page=title_page):
+    """Starts the game on the compositor and waits for its first page (the
+    title page, or the page given) in a window of the expected rectangle
+    (output coordinates, frame included); the game and its window's inside
+    on the screen."""
+    game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
+                        environment=compositor.game_environment())
+    first_row = expected[1]
+    seen = []
+
+    def shown():
+        if game.process.poll() is not None:
+            raise RuntimeError('the game ended with %d before its title page showed:\n%s\n%s' %
+                               (game.process.returncode, game.log(), errors(game)))
+        no_protocol_error(game)
+        shot = desktop.Screenshot()
+        seen[:] = [compositor.window_on(shot, first_row)]
+        return shot if page(shot, compositor.screen) and seen[0] == expected else None
+    try:
+        shot = desktop.wait_until('the first page in a window of %s' % (expected,), shown, every=0.1)
+    except desktop.TimedOut:
+        desktop.Screenshot(os.path.join(shots, shot_name + '-timed-out.ppm'))
+        raise AssertionError('no %s in a window of %s (x, y, width, height on the output); the window seen '
+                             'last: %s' % (page.__name__.replace('_', ' '), expected, seen[0] if seen else None))
+    desktop.Screenshot(os.path.join(shots, shot_name + '.ppm'))
+    # The window's inside starts below its title bar, where the title
+    # page's white does.
+    left, top = compositor.screen[0] + expected[0], compositor.screen[1] + expected[1]
+    inside_top = top
+    while inside_top < top + 100 and min(shot.at(left + 2, inside_top)) < 240:
+        inside_top += 1
+    check(inside_top < top + 100, 'no white page under the window\'s top at %d, %d' % (left, top))
+    return game, (left, inside_top, expected[2], expected[3] - (inside_top - top))
+
+
+def maximised(compositor):
+    return 0, compositor.panel, OUTPUT[0], OUTPUT[1] - compositor.panel
+
+
+def lost(game, what):
+    """The game's end after its compositor went: in order, with exit code 1
+    and one line naming the display on standard error and in the log."""
+    begin = time.monotonic()
+    code = game.wait(LOST_SECONDS)
+    text = errors(game)
+    check(code == 1, '%s: the game ended with %d, not 1:\n%s\n%s' % (what, code, text, game.log()))
+    told = [line for line in text.split('\n') if line.startswith('Kestrune lost its display: ')]
+    check(len(told) == 1 and 'WAYLAND_DISPLAY "%s"' % SOCKET in told[0] and ' broke: ' in told[0],
+          '%s: no one line telling the lost display on standard error:\n%s' % (what, text))
+    no_protocol_error(game)
+    entries = game.log_entries()
+    check(entries[0] == 'Kestrune 20250120 started.' and entries[-2:] == [told[0], 'Shutdown.'],
+          '%s: log\n%s' % (what, game.log()))
+    print('%s: the game ended in order in %.1f s, telling "%s"' % (what, time.monotonic() - begin, told[0]))
+
+
 def main():
     if not os.environ.get('DISPLAY'):
         print('no X display')
@@ -110,30 +280,87 @@ def main():
     os.makedirs(shots, exist_ok=True)
     folder = os.path.join(work, 'game')
     os.makedirs(folder)
+    # The player's settings: the game writes its configuration at its
+    # first start.
     play.prepare(folder)
-    compositor = None
+    os.remove(os.path.join(folder, 'configuration.txt'))
+    compositors = []
     game = None
-    try:
-        compositor = Compositor(work)
-        screen = compositor.wait_until_ready()
-        game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
-                            environment=compositor.game_environment())
 
-        def shown():
-            if game.process.poll() is not None:
-                raise RuntimeError('the game ended with %d before its title page showed:\n%s\n%s' %
-                                   (game.process.returncode, game.log(), open(game.err.name).read()))
-            return title_page(desktop.Screenshot(), screen)
-        desktop.wait_until('the title page in the compositor', shown, every=0.1)
-        desktop.Screenshot(os.path.join(shots, 'wayland-title.ppm'))
+    def compositor():
+        made = Compositor(work, 'weston-%d' % (len(compositors) + 1))
+        compositors.append(made)
+        made.wait_until_ready()
+        return made
+
+    try:
+        # 1. Maximised, as the configuration written at the first start asks.
+        first = compositor()
+        game, _ = start(tools, folder, first, shots, maximised(first), 'maximised')
+        with open(os.path.join(folder, 'configuration.txt')) as f:
+            written = f.read().split('\n')
+        check('maximized=true' in written and 'fullscreen=false' in written, 'configuration written:\n%s' % written)
         play.end(game, signal.SIGTERM)
-        print('started on a Wayland compositor, showed its title page and ended in order')
+        no_protocol_error(game)
+        print('maximised: the title page in a window of the output less weston\'s %d-row panel' % first.panel)
+
+        # 2. Full screen, then weston ended in order under the game.
+        with open(os.path.join(folder, 'configuration.txt'), 'w') as f:
+            f.write('\n'.join(line.replace('fullscreen=false', 'fullscreen=true') for line in written))
+        game, _ = start(tools, folder, first, shots, (0, 0) + OUTPUT, 'full-screen')
+        print('full screen: the title page fills the output')
+        first.end(signal.SIGTERM)
+        lost(game, 'weston ended in order under the game')
+        with open(os.path.join(folder, 'configuration.txt'), 'w') as f:
+            f.write('\n'.join(written))
+
+        # 3. A new game; weston killed while a piece is carried.
+        second = compositor()
+        game, inside = start(tools, folder, second, shots, maximised(second), 'title')
+        player = menu.Player(Shown(game, inside), shots)
+        player.new_game(menu.steps_down_to(tools, play.PICTURE[0], play.PICTURE[1], 16, 12), 'pieces')
+        desktop.Pointer.move(*player.inside(player.window[2] // 2, player.window[3] // 2))
+        for _ in range(3):
+            desktop.run('xdotool', 'click', 5)
+        found = player.table(12)
+        grab, drop = play.carry(player, found[0], (player.window[2] // 2, player.window[3] // 2))
+        dropped = player.shot('dropped')
+        others = [g for g in player.table(12) if not (min(p[0] for p in g) <= drop[0] <= max(p[0] for p in g)
+                                                     and min(p[1] for p in g) <= drop[1] <= max(p[1] for p in g))]
+        check(len(others) == 11, 'the dropped piece is not alone at the drop point')
+        start_point = pieces.inner_point(others[0])
+        desktop.Pointer.move(*start_point)
+        desktop.run('xdotool', 'mousedown', 1)
+        try:
+            for step in range(1, 7):
+                desktop.Pointer.move(start_point[0] + 8 * step, start_point[1] + 6 * step)
+            player.wait_for('the piece carried', lambda shot: pieces.differing(dropped, shot, *player.window) > 0.002)
+            player.shot('carried')
+            second.end(signal.SIGKILL)
+        finally:
+            desktop.run('xdotool', 'mouseup', 1)
+        lost(game, 'weston killed while a piece was carried')
+        play.check_archive(tools, folder, grab, drop)
+        print('the zoom and the drop made before are in the saved game')
+
+        # Resumed on a new compositor: the same table; then weston killed
+        # under the game left alone.
+        third = compositor()
+        game, inside = start(tools, folder, third, shots, maximised(third), 'saved-games', games_page)
+        player = menu.Player(Shown(game, inside), shots)
+        player.resume_first_game()
+        player.table(12)
+        play.same_screen(player, dropped, player.shot('resumed'), 'the game resumed after weston was killed')
+        third.end(signal.SIGKILL)
+        lost(game, 'weston killed under the game left alone')
+        print('on a Wayland compositor: maximised, full screen, and ended in order when the compositor went')
         return 0
     finally:
         if game is not None:
             game.kill()
-        if compositor is not None:
-            compositor.stop()
+        desktop.run('xdotool', 'mouseup', 1, check=False)
+        for made in compositors:
+            made.stop()
         if not shots_given:
             shutil.rmtree(work, ignore_errors=True)
 
