@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -89,11 +90,23 @@ TEST(Bands, AThreadGivenBackWhileBandsRunJoinsThem) {
     ASSERT_TRUE(holder.separate());
     std::vector<std::atomic<int>> runs(40);
     Threads threads;
+    // The caller's first band lets the holder go and waits until its thread
+    // is back in the budget; every later band waits until a second thread has
+    // run one. The waits end ten seconds after the start at the latest, so a
+    // thread that never joins leaves one thread to count.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    auto waitUntil = [&](const std::function<bool()>& condition) {
+        while (!condition() && std::chrono::steady_clock::now() < end)
+            pause(1);
+    };
     Bands::run(40, [&](unsigned int k) {
         ++runs[k];
         threads.add();
         release.store(true);
-        pause(5);
+        if (k == 0)
+            waitUntil([] { return ThreadBudget::inUse() == 0; });
+        else
+            waitUntil([&] { return threads.count() == 2; });
     });
     holder.join();
     for (const auto& r : runs)

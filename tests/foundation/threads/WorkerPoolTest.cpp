@@ -181,8 +181,16 @@ TEST(WorkerPoolLifecycle, StopLeavesQueuedJobsForALaterStart) {
     for (int i = 0; i < 20; ++i)
         pool.add(std::make_unique<StepJob>(record, "Q" + std::to_string(i)));
     pool.start();
-    std::thread stopper([&] { pool.stop(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The gates open only once the stopping thread is on its way into stop:
+    // the pool shows nothing of a stop asked, so the stopper says so itself,
+    // right before the call.
+    std::atomic<bool> stopping{false};
+    std::thread stopper([&] {
+        stopping.store(true);
+        pool.stop();
+    });
+    while (!stopping.load())
+        std::this_thread::yield();
     open.store(true);
     stopper.join();
     const std::size_t ran = record.entries().size();

@@ -353,6 +353,10 @@ TEST(WorkerLifecycle, StopDuringAJobWaitsForIt) {
         worker.stop();
         stopped.store(true);
     });
+    // The stop has been asked (running is cleared) while the job runs; the
+    // pause gives a stop that does not wait the time to return.
+    while (worker.running())
+        std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(stopped.load());
     open.store(true);
@@ -452,9 +456,12 @@ TEST(WorkerDraining, RunsEveryQueuedJobBeforeStopping) {
     worker.start();
     while (!started.load())
         std::this_thread::yield();
-    // The stop request arrives while the queue is still full.
+    // The stop request arrives while the queue is still full: the gate opens
+    // only once running is cleared, which stopDraining does after it has
+    // asked for the drain.
     std::thread stopper([&] { worker.stopDraining(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (worker.running())
+        std::this_thread::yield();
     open.store(true);
     stopper.join();
     EXPECT_FALSE(worker.started());
@@ -477,8 +484,11 @@ TEST(WorkerDraining, APlainStopStillLeavesQueuedJobsForALaterStart) {
     worker.start();
     while (!started.load())
         std::this_thread::yield();
+    // The gate opens only once the stop has been asked (running is cleared):
+    // the worker then takes none of the queued jobs.
     std::thread stopper([&] { worker.stop(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (worker.running())
+        std::this_thread::yield();
     open.store(true);
     stopper.join();
     EXPECT_EQ(ran.load(), 0);

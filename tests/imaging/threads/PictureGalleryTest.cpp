@@ -553,3 +553,26 @@ TEST(PictureLoaderJobs, WhatEscapesAPreviewReachesTheExceptionHandler) {
     ASSERT_EQ(described.size(), 1u);
     EXPECT_NE(described[0].find("bad_alloc"), std::string::npos) << described[0];
 }
+
+// The same for a thumbnail, read on the thumbnails' threads: what escapes
+// there reaches the loader's exception handler too, and the thumbnail is
+// heard as failed.
+TEST(PictureLoaderJobs, WhatEscapesAThumbnailReachesTheExceptionHandler) {
+    TempFolder folder;
+    std::ofstream(folder.file("broken.png")) << "\x89PNG but nothing after";
+    ExhaustedLog log;
+    RecordingHandler handler;
+    PictureLoader loader(log);
+    loader.setExceptionHandler(&handler);
+    loader.start();
+    std::vector<std::size_t> order;
+    Picture picture;
+    loader.loadAsync(folder.file("broken.png"), PictureLoader::thumbnailSide,
+                     std::make_unique<Answer>(order, 0, picture));
+    pollUntil(loader, [&] { return !order.empty(); });
+    loader.stop();
+    EXPECT_EQ(order, std::vector<std::size_t>{1000});
+    const std::vector<std::string> described = handler.described();
+    ASSERT_EQ(described.size(), 1u);
+    EXPECT_NE(described[0].find("bad_alloc"), std::string::npos) << described[0];
+}
