@@ -183,7 +183,8 @@ TEST(WorkerPoolLifecycle, StopLeavesQueuedJobsForALaterStart) {
     pool.start();
     // The gates open only once the stopping thread is on its way into stop:
     // the pool shows nothing of a stop asked, so the stopper says so itself,
-    // right before the call.
+    // right before the call. The pause after it leaves the stopper the time
+    // for the few steps from there into stop's lock.
     std::atomic<bool> stopping{false};
     std::thread stopper([&] {
         stopping.store(true);
@@ -191,6 +192,7 @@ TEST(WorkerPoolLifecycle, StopLeavesQueuedJobsForALaterStart) {
     });
     while (!stopping.load())
         std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     open.store(true);
     stopper.join();
     const std::size_t ran = record.entries().size();
