@@ -335,7 +335,24 @@ int Application::refreshRate() const {
 }
 
 void Application::setFullscreen(bool fullscreen) {
-    checkSDL(SourceLocation(), SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
+    if (waylandDisplay_ == nullptr) {
+        checkSDL(SourceLocation(), SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
+        return;
+    }
+    const std::uint32_t flags = SDL_GetWindowFlags(window_);
+    if (fullscreen) {
+        if ((flags & SDL_WINDOW_FULLSCREEN) != 0)
+            return;
+        maximisedBeforeFullscreen_ = (flags & SDL_WINDOW_MAXIMIZED) != 0;
+        if (maximisedBeforeFullscreen_)
+            SDL_RestoreWindow(window_);
+        checkSDL(SourceLocation(), SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP));
+    } else {
+        checkSDL(SourceLocation(), SDL_SetWindowFullscreen(window_, 0));
+        if (maximisedBeforeFullscreen_)
+            SDL_MaximizeWindow(window_);
+        maximisedBeforeFullscreen_ = false;
+    }
 }
 
 void Application::setIcon(const Surface& icon) { SDL_SetWindowIcon(window_, icon.surface()); }

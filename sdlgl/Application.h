@@ -128,6 +128,10 @@ public:
     // The refresh rate in Hz of the display the window is on; 0 when SDL
     // does not know it.
     int refreshRate() const;
+    // Under Wayland a maximised window goes full screen unmaximised and is
+    // maximised again once it leaves: left for the maximised state, SDL
+    // answers the compositor with the frame's size where the inside's
+    // belongs, a protocol error that ends the connection.
     void setFullscreen(bool fullscreen);
     void setIcon(const Surface& icon);
     // glViewport (0, 0, width, height), then resized and redraw on the handler.
@@ -159,6 +163,8 @@ private:
     SDL_GameController* controller_ = nullptr;
     // SDL's connection under SDL's Wayland driver; null under any other.
     wl_display* waylandDisplay_ = nullptr;
+    // Under Wayland, whether the window in full screen was maximised before.
+    bool maximisedBeforeFullscreen_ = false;
     bool initialResize_ = true;
     bool running_ = true;
     bool sdlStarted_ = false;

@@ -5,7 +5,8 @@
 #
 #  1. The configuration the game writes at its first start (a maximised
 #     window): the title page shows in a window that fills the output less
-#     weston's panel, and a termination signal ends the game in order.
+#     weston's panel, switches to full screen and back with its button, and
+#     a termination signal ends the game in order.
 #  2. Full screen: the window fills the whole output. weston ended in order
 #     under the game ends the game as a lost display.
 #  3. A new game of 12 pieces: a zoom, a piece carried and dropped, then
@@ -96,12 +97,29 @@ class Compositor:
         # The pointer off the compositor's window: weston draws no cursor then.
         desktop.Pointer.move(self.screen[0] + self.screen[2] + 20, self.screen[1] + self.screen[3] + 20)
 
+        # weston fades its desktop in: it has settled once two screenshots
+        # in a row show the same, but for the panel's clock.
+        last = []
+
         def settled():
             shot = desktop.Screenshot()
+            still = bool(last) and self.same_desktop(last[0], shot)
+            last[:] = [shot]
             panel = self.panel_height(shot)
-            return (shot, panel) if panel else None
-        self.desktop, self.panel = desktop.wait_until('the desktop with its panel', settled, every=0.1)
+            return (shot, panel) if still and panel else None
+        self.desktop, self.panel = desktop.wait_until('the desktop with its panel', settled, every=0.2)
         return self.screen
+
+    def same_desktop(self, a, b):
+        """Whether the two screenshots show the same on the output's left
+        three quarters (the panel's clock is at its right end)."""
+        left, top, width, height = self.screen
+        for y in range(height):
+            at = ((top + y) * a.width + left) * 3
+            end = at + width * 3 // 4 * 3
+            if a.pixels[at:end] != b.pixels[at:end]:
+                return False
+        return True
 
     def row_brightness(self, shot, y):
         left, top, width, _ = self.screen
@@ -134,6 +152,18 @@ class Compositor:
         if not rows:
             return None
         return low, rows[0], high - low + 1, rows[-1] - rows[0] + 1
+
+    def uncovered(self, shot, rows):
+        """Whether the output's top rows show as on the empty desktop between
+        an eighth and half of its width (away from the panel's launcher, where
+        weston leaves its cursor, and its clock)."""
+        left, top, width, _ = self.screen
+        for y in range(rows):
+            at = ((top + y) * shot.width + left + width // 8) * 3
+            end = at + (width // 2 - width // 8) * 3
+            if shot.pixels[at:end] != self.desktop.pixels[at:end]:
+                return False
+        return True
 
     def game_environment(self):
         """The environment of a program on this Wayland desktop alone."""
@@ -213,33 +243,41 @@ def games_page(shot, screen):
     return len(menu.buttons(shot, screen)) >= 3 and menu.pictures(shot, screen)
 
 
-def start(tools, folder, compositor, shots, expected, shot_name, page=title_page):
-    """Starts the game on the compositor and waits for its first page (the
-    title page, or the page given) in a window of the expected rectangle
-    (output coordinates, frame included); the game and its window's inside
-    on the screen."""
-    game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
-                        environment=compositor.game_environment())
-    first_row = expected[1]
+def showing(game, compositor, shots, expected, shot_name, page=title_page):
+    """Waits for the page in a window of the expected rectangle (output
+    coordinates, frame included), with whatever lies above the window
+    uncovered; the screenshot."""
     seen = []
 
     def shown():
         if game.process.poll() is not None:
-            raise RuntimeError('the game ended with %d before its title page showed:\n%s\n%s' %
-                               (game.process.returncode, game.log(), errors(game)))
+            raise RuntimeError('the game ended with %d before its %s showed:\n%s\n%s' %
+                               (game.process.returncode, page.__name__.replace('_', ' '), game.log(), errors(game)))
         no_protocol_error(game)
         shot = desktop.Screenshot()
-        seen[:] = [compositor.window_on(shot, first_row)]
-        return shot if page(shot, compositor.screen) and seen[0] == expected else None
+        seen[:] = [compositor.window_on(shot, expected[1])]
+        return shot if (page(shot, compositor.screen) and seen[0] == expected
+                        and compositor.uncovered(shot, expected[1])) else None
     try:
-        shot = desktop.wait_until('the first page in a window of %s' % (expected,), shown, every=0.1)
+        shot = desktop.wait_until('the %s in a window of %s' % (page.__name__, expected), shown, every=0.1)
     except desktop.TimedOut:
         desktop.Screenshot(os.path.join(shots, shot_name + '-timed-out.ppm'))
-        raise AssertionError('no %s in a window of %s (x, y, width, height on the output); the window seen '
-                             'last: %s' % (page.__name__.replace('_', ' '), expected, seen[0] if seen else None))
+        raise AssertionError('no %s in a window of %s (x, y, width, height on the output) with the rows above it '
+                             'uncovered; the window seen last: %s' %
+                             (page.__name__.replace('_', ' '), expected, seen[0] if seen else None))
     desktop.Screenshot(os.path.join(shots, shot_name + '.ppm'))
-    # The window's inside starts below its title bar, where the title
-    # page's white does.
+    return shot
+
+
+def start(tools, folder, compositor, shots, expected, shot_name, page=title_page):
+    """Starts the game on the compositor and waits for its first page (the
+    title page, or the page given) in a window of the expected rectangle;
+    the game and its window's inside on the screen."""
+    game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
+                        environment=compositor.game_environment())
+    shot = showing(game, compositor, shots, expected, shot_name, page)
+    # The window's inside starts below its title bar, where the page's
+    # white does.
     left, top = compositor.screen[0] + expected[0], compositor.screen[1] + expected[1]
     inside_top = top
     while inside_top < top + 100 and min(shot.at(left + 2, inside_top)) < 240:
@@ -300,9 +338,15 @@ def main():
         with open(os.path.join(folder, 'configuration.txt')) as f:
             written = f.read().split('\n')
         check('maximized=true' in written and 'fullscreen=false' in written, 'configuration written:\n%s' % written)
+        # The full-screen button (the title page's lowest), and back.
+        for expected, name in (((0, 0) + OUTPUT, 'switched-to-full-screen'), (maximised(first), 'switched-back')):
+            found = title_page(desktop.Screenshot(), first.screen)
+            desktop.Pointer.click(*menu.centre(max(found, key=lambda b: b[1])))
+            showing(game, first, shots, expected, name)
         play.end(game, signal.SIGTERM)
         no_protocol_error(game)
-        print('maximised: the title page in a window of the output less weston\'s %d-row panel' % first.panel)
+        print('maximised: the title page in a window of the output less weston\'s %d-row panel, switched to full '
+              'screen and back' % first.panel)
 
         # 2. Full screen, then weston ended in order under the game.
         with open(os.path.join(folder, 'configuration.txt'), 'w') as f:
