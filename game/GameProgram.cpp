@@ -217,6 +217,8 @@ void GameProgram::pass() {
     // Any event may change the picture, also one the view never hears.
     if (application_->processEvents() > 0)
         view_->requestRedraw();
+    // Only SDL's calls read the connection: as found here, it stays until
+    // the frame's swap.
     if (lostDisplay())
         return;
     // So may any finished job: a loaded game, picture or thumbnail.
@@ -233,7 +235,7 @@ void GameProgram::pass() {
         if (shelf.lastSave() != saves)
             view_->requestRedraw();
     }
-    if (view_->redrawRequested() && pacer_->due(reading()) && !lostDisplay())
+    if (view_->redrawRequested() && pacer_->due(reading()))
         drawFrame();
 }
 

@@ -137,15 +137,14 @@ Application::Application(const Parameters& parameters) {
             throw SDLException(SourceLocation(), 0);
         SDL_SetWindowMinimumSize(window_, int(parameters.minimumWidth), int(parameters.minimumHeight));
         SDL_ShowWindow(window_);
-        if ((later & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP)
-            checkSDL(SourceLocation(), SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP));
-        if ((later & SDL_WINDOW_MAXIMIZED) != 0)
-            SDL_MaximizeWindow(window_);
-
         SDL_SysWMinfo system;
         SDL_VERSION(&system.version);
         if (SDL_GetWindowWMInfo(window_, &system) == SDL_TRUE && system.subsystem == SDL_SYSWM_WAYLAND)
             waylandDisplay_ = system.info.wl.display;
+        if ((later & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP)
+            setFullscreen(true);
+        if ((later & SDL_WINDOW_MAXIMIZED) != 0)
+            SDL_MaximizeWindow(window_);
 
         context_ = SDL_GL_CreateContext(window_);
         if (context_ == nullptr)

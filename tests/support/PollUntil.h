@@ -17,4 +17,12 @@ void pollUntil(Poller& poller, const std::function<bool()>& finished) {
     }
 }
 
+// Waits until the condition holds or some twenty seconds have passed,
+// delivering nothing; whether it holds.
+inline bool waitUntil(const std::function<bool()>& condition) {
+    for (int i = 0; i < 20000 && !condition(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return condition();
+}
+
 } // namespace KestruneTest

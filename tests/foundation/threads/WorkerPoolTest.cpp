@@ -24,6 +24,7 @@ using KestruneTest::ExhaustingJob;
 using KestruneTest::FailingAllocations;
 using KestruneTest::JobTrace;
 using KestruneTest::pollUntil;
+using KestruneTest::waitUntil;
 
 namespace {
 
@@ -62,13 +63,6 @@ bool has(JobTrace& record, const std::string& entry) {
         if (e == entry)
             return true;
     return false;
-}
-
-// Without delivering anything.
-bool waitUntil(const std::function<bool()>& condition) {
-    for (int i = 0; i < 20000 && !condition(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return condition();
 }
 
 } // namespace
@@ -190,8 +184,7 @@ TEST(WorkerPoolLifecycle, StopLeavesQueuedJobsForALaterStart) {
         stopping.store(true);
         pool.stop();
     });
-    while (!stopping.load())
-        std::this_thread::yield();
+    EXPECT_TRUE(waitUntil([&] { return stopping.load(); })) << "the stopping thread never ran";
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     open.store(true);
     stopper.join();

@@ -30,6 +30,7 @@ using KestruneTest::ExhaustingJob;
 using KestruneTest::FailingAllocations;
 using KestruneTest::JobTrace;
 using KestruneTest::pollUntil;
+using KestruneTest::waitUntil;
 
 namespace {
 
@@ -355,8 +356,7 @@ TEST(WorkerLifecycle, StopDuringAJobWaitsForIt) {
     });
     // The stop has been asked (running is cleared) while the job runs; the
     // pause gives a stop that does not wait the time to return.
-    while (worker.running())
-        std::this_thread::yield();
+    EXPECT_TRUE(waitUntil([&] { return !worker.running(); })) << "the stop was never asked";
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(stopped.load());
     open.store(true);
@@ -460,8 +460,7 @@ TEST(WorkerDraining, RunsEveryQueuedJobBeforeStopping) {
     // only once running is cleared, which stopDraining does after it has
     // asked for the drain.
     std::thread stopper([&] { worker.stopDraining(); });
-    while (worker.running())
-        std::this_thread::yield();
+    EXPECT_TRUE(waitUntil([&] { return !worker.running(); })) << "the stop was never asked";
     open.store(true);
     stopper.join();
     EXPECT_FALSE(worker.started());
@@ -487,8 +486,7 @@ TEST(WorkerDraining, APlainStopStillLeavesQueuedJobsForALaterStart) {
     // The gate opens only once the stop has been asked (running is cleared):
     // the worker then takes none of the queued jobs.
     std::thread stopper([&] { worker.stop(); });
-    while (worker.running())
-        std::this_thread::yield();
+    EXPECT_TRUE(waitUntil([&] { return !worker.running(); })) << "the stop was never asked";
     open.store(true);
     stopper.join();
     EXPECT_EQ(ran.load(), 0);

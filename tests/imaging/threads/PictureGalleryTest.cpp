@@ -530,12 +530,12 @@ private:
     std::vector<std::string> described_;
 };
 
-} // namespace
-
-// A preview of a broken picture whose failure cannot be logged, memory
-// having run out: what escapes the preview's thread reaches the loader's
-// exception handler, and the preview is heard as failed.
-TEST(PictureLoaderJobs, WhatEscapesAPreviewReachesTheExceptionHandler) {
+// A broken picture asked of a started loader whose log finds memory run
+// out, so that its failure cannot be logged: what escapes the job's thread
+// reaches the loader's exception handler once, and the load is heard as
+// failed. ask makes the load, with the file and the notifier.
+void expectEscapeReachesTheHandler(
+    const std::function<void(PictureLoader&, const std::string&, std::unique_ptr<Answer>)>& ask) {
     TempFolder folder;
     std::ofstream(folder.file("broken.png")) << "\x89PNG but nothing after";
     ExhaustedLog log;
@@ -545,34 +545,27 @@ TEST(PictureLoaderJobs, WhatEscapesAPreviewReachesTheExceptionHandler) {
     loader.start();
     std::vector<std::size_t> order;
     Picture picture;
-    loader.loadAsync(folder.file("broken.png"), std::make_unique<Answer>(order, 100, picture));
-    pollUntil(loader, [&] { return !order.empty(); });
-    loader.stop();
-    EXPECT_EQ(order, std::vector<std::size_t>{1100});
-    const std::vector<std::string> described = handler.described();
-    ASSERT_EQ(described.size(), 1u);
-    EXPECT_NE(described[0].find("bad_alloc"), std::string::npos) << described[0];
-}
-
-// The same for a thumbnail, read on the thumbnails' threads: what escapes
-// there reaches the loader's exception handler too, and the thumbnail is
-// heard as failed.
-TEST(PictureLoaderJobs, WhatEscapesAThumbnailReachesTheExceptionHandler) {
-    TempFolder folder;
-    std::ofstream(folder.file("broken.png")) << "\x89PNG but nothing after";
-    ExhaustedLog log;
-    RecordingHandler handler;
-    PictureLoader loader(log);
-    loader.setExceptionHandler(&handler);
-    loader.start();
-    std::vector<std::size_t> order;
-    Picture picture;
-    loader.loadAsync(folder.file("broken.png"), PictureLoader::thumbnailSide,
-                     std::make_unique<Answer>(order, 0, picture));
+    ask(loader, folder.file("broken.png"), std::make_unique<Answer>(order, 0, picture));
     pollUntil(loader, [&] { return !order.empty(); });
     loader.stop();
     EXPECT_EQ(order, std::vector<std::size_t>{1000});
     const std::vector<std::string> described = handler.described();
     ASSERT_EQ(described.size(), 1u);
     EXPECT_NE(described[0].find("bad_alloc"), std::string::npos) << described[0];
+}
+
+} // namespace
+
+// A preview, read on the previews' thread.
+TEST(PictureLoaderJobs, WhatEscapesAPreviewReachesTheExceptionHandler) {
+    expectEscapeReachesTheHandler([](PictureLoader& loader, const std::string& path, std::unique_ptr<Answer> answer) {
+        loader.loadAsync(path, std::move(answer));
+    });
+}
+
+// A thumbnail, read on the thumbnails' threads.
+TEST(PictureLoaderJobs, WhatEscapesAThumbnailReachesTheExceptionHandler) {
+    expectEscapeReachesTheHandler([](PictureLoader& loader, const std::string& path, std::unique_ptr<Answer> answer) {
+        loader.loadAsync(path, PictureLoader::thumbnailSide, std::move(answer));
+    });
 }

@@ -44,6 +44,14 @@ def components(shot, left, top, width, height, step=2, skip=None):
     return found
 
 
+def away_from(groups, point):
+    """The groups whose bounding box does not hold the point."""
+    def holds(group):
+        return (min(p[0] for p in group) <= point[0] <= max(p[0] for p in group)
+                and min(p[1] for p in group) <= point[1] <= max(p[1] for p in group))
+    return [g for g in groups if not holds(g)]
+
+
 def inner_point(group, step=2):
     """The point of the group farthest inside it (the largest of its four
     straight distances to the group's border), a safe place to grab."""

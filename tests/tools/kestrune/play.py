@@ -149,8 +149,7 @@ def main():
 
         # A drop, then SIGKILL as soon as it is in the file.
         found = player.table(12)
-        others = [g for g in found if not (min(p[0] for p in g) <= drop[0] <= max(p[0] for p in g)
-                                           and min(p[1] for p in g) <= drop[1] <= max(p[1] for p in g))]
+        others = pieces.away_from(found, drop)
         check(len(others) == 11, 'the carried piece is not alone at the drop point')
         size = len(journal(tools, folder)[1]['puzzle/0/table'])
         target = (player.window[2] // 4, player.window[3] * 3 // 4)

@@ -54,7 +54,6 @@ class Compositor:
 
     def __init__(self, work, name):
         self.work = work
-        self.name = name
         # Wayland sockets live in XDG_RUNTIME_DIR, a folder only its owner
         # may use; where the work folder's path is too long for a socket,
         # one of /tmp.
@@ -369,8 +368,7 @@ def main():
         found = player.table(12)
         grab, drop = play.carry(player, found[0], (player.window[2] // 2, player.window[3] // 2))
         dropped = player.shot('dropped')
-        others = [g for g in player.table(12) if not (min(p[0] for p in g) <= drop[0] <= max(p[0] for p in g)
-                                                     and min(p[1] for p in g) <= drop[1] <= max(p[1] for p in g))]
+        others = pieces.away_from(player.table(12), drop)
         check(len(others) == 11, 'the dropped piece is not alone at the drop point')
         start_point = pieces.inner_point(others[0])
         desktop.Pointer.move(*start_point)
