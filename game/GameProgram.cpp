@@ -93,8 +93,9 @@ int GameProgram::run(int argc, const char* const* argv, std::ostream& out, std::
         reportUnknown(starting);
         exitCode = 1;
     }
-    // SDL tells a connection to the display that broke as a quit, and it may
-    // break while the loop ends for another reason: looked at once more.
+    // A connection to the display that broke ends the loop as a quit does,
+    // and it may break while the loop ends for another reason: looked at
+    // once more.
     if (!starting && lostDisplay()) {
         TAVO::Log::line(log_->entry()) << name << " lost its display: " << displayLost_;
         err << name << " lost its display: " << TAVO::Text::printable(displayLost_) << std::endl;
@@ -217,8 +218,9 @@ void GameProgram::pass() {
     // Any event may change the picture, also one the view never hears.
     if (application_->processEvents() > 0)
         view_->requestRedraw();
-    // Only SDL's calls read the connection: as found here, it stays until
-    // the frame's swap.
+    // The events, and before them the last frame's drawing and swap, read
+    // the connection and may have found it broken: then nothing more is
+    // drawn. (On it, the window no longer pumps, waits or swaps.)
     if (lostDisplay())
         return;
     // So may any finished job: a loaded game, picture or thumbnail.

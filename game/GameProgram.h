@@ -124,8 +124,7 @@ private:
     // Whether the driver took a swap interval.
     bool setSwapInterval();
     // Whether the window's display is lost, keeping why the first time. Once
-    // it is, nothing more is drawn: a swap on a broken Wayland connection
-    // never returns.
+    // it is, nothing more is drawn and the loop ends.
     bool lostDisplay();
     // The counter ticks rest waits at the reading now: up to the next step
     // (never more than one step, also when the counter went back), up to the

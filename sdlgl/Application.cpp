@@ -205,12 +205,17 @@ void Application::release() {
     }
 }
 
+bool Application::connectionBroken() const {
+    return waylandDisplay_ != nullptr && wl_display_get_error(waylandDisplay_) != 0;
+}
+
 std::uint32_t Application::processEvents() {
     std::uint32_t count = 0;
     if (initialResize_) {
         // A size the window manager gave meanwhile (a maximised window's) is
         // taken in first, so that the first report is already of it.
-        SDL_PumpEvents();
+        if (!connectionBroken())
+            SDL_PumpEvents();
         int width = 0;
         int height = 0;
         SDL_GetWindowSize(window_, &width, &height);
@@ -219,15 +224,25 @@ std::uint32_t Application::processEvents() {
         initialResize_ = false;
         ++count;
     }
+    // Each look at the queue may pump (SDL pumps at the first of a round, or
+    // at every one with its poll sentinel turned off). Once the connection
+    // has broken, what SDL queued before is still taken, without a pump.
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while ((connectionBroken() ? SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)
+                               : SDL_PollEvent(&event)) > 0) {
         ++count;
         dispatch(event);
     }
+    // As SDL's quit would, had its pump run.
+    if (connectionBroken())
+        running_ = false;
     return count;
 }
 
 bool Application::waitForEvent(std::uint32_t milliseconds) {
+    // Nothing more can arrive: whether anything is left to take.
+    if (connectionBroken())
+        return SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE;
     // Without an event to fill in, SDL leaves the event in the queue.
     return SDL_WaitEventTimeout(nullptr, int(std::min<std::uint32_t>(milliseconds, 0x7FFFFFFF))) == 1;
 }
@@ -319,7 +334,10 @@ void Application::handleWindowEvent(const SDL_WindowEvent& event) {
     }
 }
 
-void Application::swap() { SDL_GL_SwapWindow(window_); }
+void Application::swap() {
+    if (!connectionBroken())
+        SDL_GL_SwapWindow(window_);
+}
 
 std::string Application::displayLost() const {
     return waylandConnectionLost(waylandDisplay_, std::getenv("WAYLAND_DISPLAY"));

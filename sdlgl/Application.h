@@ -108,10 +108,13 @@ public:
     // Reports the window size on the first call, then dispatches every queued
     // event. An exception of a handler leaves at once; later events stay
     // queued. The number of events taken from the queue, the ones no handler
-    // hears included, plus one for the first size report.
+    // hears included, plus one for the first size report. Once the Wayland
+    // connection has broken, SDL's pump is no longer run: the events it
+    // queued before are still dispatched, and the running flag is cleared.
     std::uint32_t processEvents();
     // Sleeps until an event is queued or the milliseconds have passed; false
-    // when none is queued. The event stays queued for processEvents.
+    // when none is queued. The event stays queued for processEvents. On a
+    // broken Wayland connection it returns at once.
     bool waitForEvent(std::uint32_t milliseconds);
     bool isRunning() const { return running_; }
     // Clears the running flag; nothing sets it again.
@@ -120,10 +123,12 @@ public:
     void setEventHandler(EventHandler* handler) { handler_ = handler; }
     void clearEventHandler() { handler_ = nullptr; }
 
+    // Does nothing on a broken Wayland connection.
     void swap();
     // Why the connection to the display broke, empty while it holds; SDL
-    // tells a broken connection only as a quit. Only a Wayland connection is
-    // watched: Xlib ends the process itself when its connection breaks.
+    // tells a broken connection only as a quit, when its pump runs into it.
+    // Only a Wayland connection is watched: Xlib ends the process itself when
+    // its connection breaks.
     std::string displayLost() const;
     // The refresh rate in Hz of the display the window is on; 0 when SDL
     // does not know it.
@@ -151,6 +156,15 @@ public:
     SDL_Window* window() const { return window_; }
 
 private:
+    // Whether the Wayland connection has broken (never under another
+    // driver). Every call that reads it may find it so: SDL's pump and swap
+    // and Mesa's drawing alike. Once it has, SDL's pump, its wait for events
+    // and its swap are not called again. libwayland then keeps the events it
+    // had read in their queues and refuses to dispatch them, and the loops
+    // that wait for a queue to empty (the title bar library's dispatch in
+    // SDL's pump and wait, SDL's wait for the frame event in its swap) spin
+    // forever.
+    bool connectionBroken() const;
     void dispatch(const SDL_Event& event);
     // Undoes construction in reverse order; safe on a partly built object.
     void release();

@@ -194,7 +194,7 @@ std::vector<std::string> logEntries() {
 
 TEST(GameProgram, AnExceptionInTheLoopSavesTheHeldBackMoveAndEndsWithOne) {
     if (!KestruneGLTest::GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
     for (PlayedProgram::Ending ending : {PlayedProgram::Ending::exception, PlayedProgram::Ending::standardException}) {
         WorkingFolder folder;
         std::string game;
@@ -221,7 +221,7 @@ TEST(GameProgram, AnExceptionInTheLoopSavesTheHeldBackMoveAndEndsWithOne) {
 
 TEST(GameProgram, ATerminationRequestSavesTheHeldBackMoveAndEndsWithZero) {
     if (!KestruneGLTest::GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
     WorkingFolder folder;
     std::string game;
     {
@@ -336,7 +336,7 @@ private:
 // is drawn within the next step; then the loop rests again.
 TEST(GameProgram, FramesAreDrawnOnlyWhenThePictureMayHaveChanged) {
     if (!KestruneGLTest::GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
     WorkingFolder folder;
     WatchedProgram program;
     enum class Phase { settle, quiet, event, eventFrame, job, jobFrame, quietAgain, done };
@@ -428,7 +428,7 @@ TEST(GameProgram, FramesAreDrawnOnlyWhenThePictureMayHaveChanged) {
 // step asks for a frame, for the saved-games list the write may reorder.
 TEST(GameProgram, WritingTheHeldBackMoveAsksForAFrame) {
     if (!KestruneGLTest::GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
     WorkingFolder folder;
     WatchedProgram program;
     bool started = false, moved = false;
@@ -470,7 +470,7 @@ TEST(GameProgram, WritingTheHeldBackMoveAsksForAFrame) {
 // it as a signal always did: the loop never rests longer than one step.
 TEST(GameProgram, ASignalEndsALoopThatRests) {
     if (!KestruneGLTest::GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
     WorkingFolder folder;
     WatchedProgram program;
     std::thread sender;
@@ -553,7 +553,7 @@ protected:
 // still has the loop wake every step (a stop signal is seen within one).
 TEST(GameProgram, EveryRestEndsAtTheNextStepOrFrameAndNoLater) {
     if (!KestruneGLTest::GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
     WorkingFolder folder;
     ClockedProgram program;
     const long long ms = ClockedProgram::ticks(1);

@@ -363,7 +363,7 @@ TEST_F(GLTest, TheContextIsACompatibilityContextOfAtLeast3) {
 // manager sees it; it must still come up shown, and keep that least size.
 TEST(GLApplicationTest, TheWindowComesUpShownAndKeepsItsLeastSize) {
     if (!GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << GLTest::noDisplay;
     Application::Parameters p = GLTest::parameters();
     p.resizable = true;
     p.minimumWidth = 640;
@@ -387,7 +387,7 @@ TEST(GLApplicationTest, TheWindowComesUpShownAndKeepsItsLeastSize) {
 
 TEST(GLApplicationTest, ARefusedSwapIntervalIsLoggedAndStartUpGoesOn) {
     if (!GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << GLTest::noDisplay;
     MemoryLog log;
     Application::Parameters p = GLTest::parameters();
     p.log = &log;
@@ -406,7 +406,7 @@ TEST(GLApplicationTest, ARefusedSwapIntervalIsLoggedAndStartUpGoesOn) {
 
 TEST(GLApplicationTest, AFailedWindowReleasesSDLAndAnotherApplicationStarts) {
     if (!GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << GLTest::noDisplay;
     {
         ScopedEnvironment driver("SDL_OPENGL_LIBRARY", "/nonexistent/libGL-missing.so");
         try {
@@ -441,7 +441,7 @@ void refuseAnOldContext() {
 
 TEST(GLApplicationDeathTest, AContextBelow3IsRefusedAfterReleasingEverything) {
     if (!GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << GLTest::noDisplay;
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(refuseAnOldContext(), ::testing::ExitedWithCode(0), "");
 }
@@ -496,7 +496,7 @@ TEST(GLApplicationDeathTest, AnEGLContextStartsThoughGLEWFindsNoGLXDisplay) {
 
 TEST(GLApplicationTest, FullscreenWindowsAreNeverAlsoMaximized) {
     if (!GLTest::haveDisplay())
-        return;
+        GTEST_SKIP() << GLTest::noDisplay;
     Application::Parameters p = GLTest::parameters();
     p.fullscreen = true;
     p.maximized = true;

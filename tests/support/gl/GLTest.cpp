@@ -19,11 +19,7 @@ namespace KestruneGLTest {
 
 bool GLTest::haveDisplay() {
     const char* display = std::getenv("DISPLAY");
-    if (display != nullptr && display[0] != '\0')
-        return true;
-    ADD_FAILURE() << "The OpenGL tests need an X display: run them through ./build.sh test, which starts "
-                     "one, or set DISPLAY.";
-    return false;
+    return display != nullptr && display[0] != '\0';
 }
 
 Application::Parameters GLTest::parameters() {
@@ -55,7 +51,7 @@ std::vector<std::uint8_t> GLTest::windowPixels(std::uint32_t width, std::uint32_
 
 void GLTest::SetUp() {
     // A fatal failure here keeps the test's body from running.
-    ASSERT_TRUE(haveDisplay());
+    ASSERT_TRUE(haveDisplay()) << noDisplay;
     try {
         application_ = std::make_unique<Application>(windowParameters());
     } catch (const Exception& e) {

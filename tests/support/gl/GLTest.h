@@ -32,8 +32,11 @@ public:
     static TAVO::IK::SDLGL::Application::Parameters parameters(std::uint32_t width, std::uint32_t height);
     // The window's back buffer of the size, RGBA, bottom row first.
     static std::vector<std::uint8_t> windowPixels(std::uint32_t width, std::uint32_t height);
-    // Fails the test unless an X display is named.
+    // Whether an X display is named. The fixture fails without one; a test
+    // of its own skips, telling noDisplay.
     static bool haveDisplay();
+    static constexpr const char* noDisplay =
+        "The OpenGL tests need an X display: run them through ./build.sh test, which starts one, or set DISPLAY.";
     // The X server is shared with the other tests: a window of theirs that
     // closes over this one makes SDL report the real pointer's place here.
     // Installed as the event filter, it lets through only the pointer events

@@ -139,6 +139,8 @@ class Game:
 
     def __init__(self, program, folder, *arguments, environment=None):
         self.folder = folder
+        # The log's entries of earlier starts in the folder.
+        self.earlier_entries = len(self.log_entries())
         self.out = open(os.path.join(folder, 'stdout.txt'), 'w')
         self.err = open(os.path.join(folder, 'stderr.txt'), 'w')
         self.process = subprocess.Popen([program] + list(arguments), cwd=folder, stdout=self.out, stderr=self.err,

@@ -9,19 +9,27 @@
 #     a termination signal ends the game in order.
 #  2. Full screen: the window fills the whole output. weston ended in order
 #     under the game ends the game as a lost display.
-#  3. A new game of 12 pieces: a zoom, a piece carried and dropped, then
-#     weston killed while another piece is carried. The game ends in order
+#  3. The compositor going while the player acts on the title page, five
+#     rounds of each at a random moment: the pointer moving in from outside
+#     and about (weston killed, and weston ended in order), and arrow keys
+#     pressed again and again (weston killed). Every round ends in order
 #     within seconds with exit code 1 and one line "Kestrune lost its
-#     display: ..." on standard error and in the log; the zoom and the drop
-#     are in the saved game, and the game resumed on a new compositor shows
-#     them. Left alone there, it ends the same way when that weston is killed.
+#     display: ..." on standard error and in the log.
+#  4. A new game of 12 pieces: a zoom, a piece carried and dropped, then
+#     weston killed while another piece is carried. The game ends as in 3;
+#     the zoom and the drop are in the saved game, and the game resumed on a
+#     new compositor shows them. Left alone there, it ends the same way when
+#     that weston is killed.
+#  5. Five rounds of the saved game resumed and weston killed at a random
+#     moment while a piece is dragged about: each ends as in 3, and the saved
+#     game still holds the zoom and the drop.
 #
 # A Wayland protocol error on the game's standard error fails the test.
 #
 #   wayland.py BIN_FOLDER [SCREENSHOT_FOLDER]
 #
 # Exit code 0 when everything holds, 77 (skipped) without an X display.
-import os, re, shutil, signal, subprocess, sys, tempfile, time, traceback
+import math, os, random, re, shutil, signal, subprocess, sys, tempfile, threading, time, traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop  # noqa: E402
@@ -35,6 +43,8 @@ OUTPUT = (1024, 768)
 SOCKET_PATH_LIMIT = 107
 # How long a game whose compositor went may take to end in order.
 LOST_SECONDS = 10.0
+# Rounds of each act of the player under which the compositor goes.
+ACT_ROUNDS = 5
 # libwayland's own line for a protocol error: "xdg_wm_base@22: error 4: ...".
 PROTOCOL_ERROR = re.compile(r'^\S+@\d+: error \d+: ', re.M)
 
@@ -73,13 +83,15 @@ class Compositor:
             ['weston', '--no-config', '--backend=x11-backend.so', '--use-pixman', '--socket=' + SOCKET,
              '--idle-time=0', '--width=%d' % OUTPUT[0], '--height=%d' % OUTPUT[1]], env=environment,
             stdout=self.output, stderr=subprocess.STDOUT)
+        self.window = None
         self.screen = None
         self.desktop = None
         self.panel = None
 
-    def wait_until_ready(self):
-        """Waits for the compositor's socket and its desktop with the panel
-        drawn; its window on the X display as (left, top, width, height)."""
+    def wait_until_ready(self, settle=True):
+        """Waits for the compositor's socket and, unless told not to settle,
+        its desktop with the panel drawn; its window on the X display as
+        (left, top, width, height)."""
         def window():
             if self.process.poll() is not None:
                 raise RuntimeError('weston ended with %d:\n%s' % (self.process.returncode, self.text()))
@@ -88,13 +100,15 @@ class Compositor:
             # weston names its own window in its log.
             found = re.search(r'x11 output \d+x\d+, window id (\d+)', self.text())
             return int(found.group(1)) if found else None
-        number = desktop.wait_until('the compositor', window)
+        self.window = desktop.wait_until('the compositor', window)
         values = dict(line.split('=') for line in
-                      desktop.run('xdotool', 'getwindowgeometry', '--shell', number).stdout.split())
+                      desktop.run('xdotool', 'getwindowgeometry', '--shell', self.window).stdout.split())
         self.screen = int(values['X']), int(values['Y']), int(values['WIDTH']), int(values['HEIGHT'])
         check(self.screen[2:] == OUTPUT, 'weston window %s, not of the output %s' % (self.screen, OUTPUT))
         # The pointer off the compositor's window: weston draws no cursor then.
         desktop.Pointer.move(self.screen[0] + self.screen[2] + 20, self.screen[1] + self.screen[3] + 20)
+        if not settle:
+            return self.screen
 
         # weston fades its desktop in: it has settled once two screenshots
         # in a row show the same, but for the panel's clock.
@@ -300,10 +314,133 @@ def lost(game, what):
     check(len(told) == 1 and 'WAYLAND_DISPLAY "%s"' % SOCKET in told[0] and ' broke: ' in told[0],
           '%s: no one line telling the lost display on standard error:\n%s' % (what, text))
     no_protocol_error(game)
-    entries = game.log_entries()
-    check(entries[0] == 'Kestrune 20250120 started.' and entries[-2:] == [told[0], 'Shutdown.'],
+    # The log is appended to at every start: the entries of this one.
+    entries = game.log_entries()[game.earlier_entries:]
+    check(entries and entries[0] == 'Kestrune 20250120 started.' and entries[-2:] == [told[0], 'Shutdown.'],
           '%s: log\n%s' % (what, game.log()))
     print('%s: the game ended in order in %.1f s, telling "%s"' % (what, time.monotonic() - begin, told[0]))
+
+
+class Acting:
+    """An act of the player, repeated on a thread of its own until stopped;
+    each time it is given how many times it was done before."""
+
+    def __init__(self, act):
+        self.times = 0
+        self.failure = None
+        self.done = threading.Event()
+        self.thread = threading.Thread(target=self.run, args=(act,))
+        self.thread.start()
+
+    def run(self, act):
+        try:
+            while not self.done.is_set():
+                act(self.times)
+                self.times += 1
+        except Exception as e:  # noqa: BLE001 (told by stop)
+            self.failure = e
+
+    def stop(self):
+        self.done.set()
+        self.thread.join()
+        if self.failure is not None:
+            raise self.failure
+
+
+def circling(centre, radius):
+    """The pointer moved round the centre, a twelfth of the circle a time."""
+    def act(times):
+        angle = times * math.pi / 6
+        desktop.run('xdotool', 'mousemove', round(centre[0] + radius * math.cos(angle)),
+                    round(centre[1] + radius * math.sin(angle)))
+    return act
+
+
+def arrow_keys(times):
+    desktop.run('xdotool', 'key', 'Left', 'Up', 'Right', 'Down')
+
+
+def gone_while_acting(game, compositor, acting, ending, moment, what):
+    """Ends the compositor with the signal the moment given after the act
+    began, while it goes on; the game must end as a lost display."""
+    # The moment is the point of the round: no state is waited for.
+    time.sleep(moment)
+    acted = acting.times
+    compositor.end(ending)
+    try:
+        lost(game, '%s (after %.2f s)' % (what, moment))
+    finally:
+        acting.stop()
+    check(acted > 0, '%s: the act was not done before the compositor went' % what)
+
+
+def title_page_shown(game, compositor):
+    """Waits for the title page anywhere on the compositor's output, whose
+    desktop may still fade in."""
+    def shown():
+        if game.process.poll() is not None:
+            raise RuntimeError('the game ended with %d before its title page showed:\n%s\n%s' %
+                               (game.process.returncode, game.log(), errors(game)))
+        return title_page(desktop.Screenshot(), compositor.screen)
+    return desktop.wait_until('the title page', shown, every=0.1)
+
+
+def pointer_round(tools, folder, compositor, ending, moment, what):
+    """The pointer moved in from outside the compositor's window and about
+    the title page while the compositor goes."""
+    game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
+                        environment=compositor.game_environment())
+    try:
+        title_page_shown(game, compositor)
+        left, top, width, height = compositor.screen
+        acting = Acting(circling((left + width // 2, top + height // 2), height // 4))
+        gone_while_acting(game, compositor, acting, ending, moment, what)
+    finally:
+        game.kill()
+
+
+def keys_round(tools, folder, compositor, moment, what):
+    """Arrow keys pressed again and again on the title page while the
+    compositor is killed. The keyboard is the compositor's window's, as a
+    window manager gives it, and the keys are seen to reach the game: Escape
+    takes it from the picture page back to the title page."""
+    game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
+                        environment=compositor.game_environment())
+    try:
+        start_button = min(title_page_shown(game, compositor), key=lambda b: b[0])
+        desktop.run('xdotool', 'windowfocus', compositor.window)
+        desktop.Pointer.click(*menu.centre(start_button))
+        desktop.wait_until('the picture page', lambda: menu.pictures(desktop.Screenshot(), compositor.screen),
+                           every=0.1)
+        desktop.Pointer.key('Escape')
+        title_page_shown(game, compositor)
+        gone_while_acting(game, compositor, Acting(arrow_keys), signal.SIGKILL, moment, what)
+    finally:
+        game.kill()
+
+
+def drag_round(tools, folder, compositor, shots, number, moment, drop, what):
+    """A piece of the saved game, not the one dropped at `drop`, carried
+    about while the compositor is killed."""
+    game, inside = start(tools, folder, compositor, shots, maximised(compositor), 'drag-%d' % number, games_page)
+    try:
+        player = menu.Player(Shown(game, inside), shots)
+        player.resume_first_game()
+        found = player.table(12)
+        before = player.shot()
+        grab = pieces.inner_point(pieces.away_from(found, drop)[0])
+        desktop.Pointer.move(*grab)
+        desktop.run('xdotool', 'mousedown', 1)
+        acting = Acting(circling(grab, 30))
+        try:
+            player.wait_for('the piece carried', lambda shot: pieces.differing(before, shot, *player.window) > 0.002)
+        except BaseException:
+            acting.stop()
+            raise
+        gone_while_acting(game, compositor, acting, signal.SIGKILL, moment, what)
+    finally:
+        desktop.run('xdotool', 'mouseup', 1)
+        game.kill()
 
 
 def main():
@@ -324,10 +461,10 @@ def main():
     compositors = []
     game = None
 
-    def compositor():
+    def compositor(settle=True):
         made = Compositor(work, 'weston-%d' % (len(compositors) + 1))
         compositors.append(made)
-        made.wait_until_ready()
+        made.wait_until_ready(settle)
         return made
 
     try:
@@ -357,7 +494,21 @@ def main():
         with open(os.path.join(folder, 'configuration.txt'), 'w') as f:
             f.write('\n'.join(written))
 
-        # 3. A new game; weston killed while a piece is carried.
+        # 3. The compositor going while the player acts on the title page,
+        # at a random moment of each round; the seed is told, so that a
+        # failed run's moments can be had again.
+        seed = int(os.environ.get('KESTRUNE_WAYLAND_SEED', random.randrange(1 << 31)))
+        print('the moments of the rounds below come from the seed %d (KESTRUNE_WAYLAND_SEED)' % seed)
+        moments = random.Random(seed)
+        game = None
+        for _ in range(ACT_ROUNDS):
+            for ending, name in ((signal.SIGKILL, 'killed'), (signal.SIGTERM, 'ended in order')):
+                pointer_round(tools, folder, compositor(settle=False), ending, moments.uniform(0.2, 1.2),
+                              'weston %s while the pointer moved over the title page' % name)
+            keys_round(tools, folder, compositor(settle=False), moments.uniform(0.2, 1.2),
+                       'weston killed while keys were pressed')
+
+        # 4. A new game; weston killed while a piece is carried.
         second = compositor()
         game, inside = start(tools, folder, second, shots, maximised(second), 'title')
         player = menu.Player(Shown(game, inside), shots)
@@ -395,6 +546,16 @@ def main():
         play.same_screen(player, dropped, player.shot('resumed'), 'the game resumed after weston was killed')
         third.end(signal.SIGKILL)
         lost(game, 'weston killed under the game left alone')
+
+        # 5. The saved game resumed, and weston killed while a piece of it is
+        # dragged about.
+        game = None
+        for number in range(ACT_ROUNDS):
+            drag_round(tools, folder, compositor(), shots, number, moments.uniform(0.2, 1.2), drop,
+                       'weston killed while a piece was dragged about')
+            play.check_archive(tools, folder, grab, drop)
+        print('the game ended in order in %d rounds of each act of the player, and the saved game held' % ACT_ROUNDS)
+
         print('on a Wayland compositor: maximised, full screen, and ended in order when the compositor went')
         return 0
     finally:
