@@ -282,12 +282,17 @@ def showing(game, compositor, shots, expected, shot_name, page=title_page):
     return shot
 
 
+def launch(tools, folder, compositor):
+    """The game started in the folder on the compositor, with its settings."""
+    return desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
+                        environment=compositor.game_environment())
+
+
 def start(tools, folder, compositor, shots, expected, shot_name, page=title_page):
     """Starts the game on the compositor and waits for its first page (the
     title page, or the page given) in a window of the expected rectangle;
     the game and its window's inside on the screen."""
-    game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
-                        environment=compositor.game_environment())
+    game = launch(tools, folder, compositor)
     shot = showing(game, compositor, shots, expected, shot_name, page)
     # The window's inside starts below its title bar, where the page's
     # white does.
@@ -388,8 +393,7 @@ def title_page_shown(game, compositor):
 def pointer_round(tools, folder, compositor, ending, moment, what):
     """The pointer moved in from outside the compositor's window and about
     the title page while the compositor goes."""
-    game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
-                        environment=compositor.game_environment())
+    game = launch(tools, folder, compositor)
     try:
         title_page_shown(game, compositor)
         left, top, width, height = compositor.screen
@@ -404,8 +408,7 @@ def keys_round(tools, folder, compositor, moment, what):
     compositor is killed. The keyboard is the compositor's window's, as a
     window manager gives it, and the keys are seen to reach the game: Escape
     takes it from the picture page back to the title page."""
-    game = desktop.Game(os.path.join(tools, 'kestrune'), folder, '--configuration', 'configuration.txt',
-                        environment=compositor.game_environment())
+    game = launch(tools, folder, compositor)
     try:
         start_button = min(title_page_shown(game, compositor), key=lambda b: b[0])
         desktop.run('xdotool', 'windowfocus', compositor.window)
@@ -500,7 +503,6 @@ def main():
         seed = int(os.environ.get('KESTRUNE_WAYLAND_SEED', random.randrange(1 << 31)))
         print('the moments of the rounds below come from the seed %d (KESTRUNE_WAYLAND_SEED)' % seed)
         moments = random.Random(seed)
-        game = None
         for _ in range(ACT_ROUNDS):
             for ending, name in ((signal.SIGKILL, 'killed'), (signal.SIGTERM, 'ended in order')):
                 pointer_round(tools, folder, compositor(settle=False), ending, moments.uniform(0.2, 1.2),
@@ -549,7 +551,6 @@ def main():
 
         # 5. The saved game resumed, and weston killed while a piece of it is
         # dragged about.
-        game = None
         for number in range(ACT_ROUNDS):
             drag_round(tools, folder, compositor(), shots, number, moments.uniform(0.2, 1.2), drop,
                        'weston killed while a piece was dragged about')
