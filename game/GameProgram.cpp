@@ -97,8 +97,7 @@ int GameProgram::run(int argc, const char* const* argv, std::ostream& out, std::
     // and it may break while the loop ends for another reason: looked at
     // once more.
     if (!starting && lostDisplay()) {
-        TAVO::Log::line(log_->entry()) << name << " lost its display: " << displayLost_;
-        err << name << " lost its display: " << TAVO::Text::printable(displayLost_) << std::endl;
+        tellLostDisplay(displayLost_);
         exitCode = 1;
     }
     // Every way out of the loop comes here: the saves finish before anything
@@ -180,6 +179,10 @@ void GameProgram::start() {
     window.minimumWidth = 640;
     window.minimumHeight = 480;
     window.log = log_.get();
+    // A connection that broke while the window was inside SDL, where the
+    // loop never comes back to see it, ends the process from the window's
+    // watch; the moves are in the file already, each saved as it was made.
+    window.tellStuck = [this](const std::string& why) { tellLostDisplay(why); };
     application_ = std::make_unique<Application>(window);
     application_->setIcon(resources_->windowIcon());
     const bool swapWaits = setSwapInterval();
@@ -206,6 +209,12 @@ bool GameProgram::setSwapInterval() {
 bool GameProgram::running() const {
     return !StopSignals::requested() && application_ && application_->isRunning() && displayLost_.empty() && view_ &&
            view_->isRunning();
+}
+
+void GameProgram::tellLostDisplay(const std::string& why) {
+    TAVO::Log::line(log_->entry()) << name << " lost its display: " << why;
+    if (err_ != nullptr)
+        *err_ << name << " lost its display: " << TAVO::Text::printable(why) << std::endl;
 }
 
 bool GameProgram::lostDisplay() {

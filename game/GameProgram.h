@@ -39,7 +39,9 @@ class Workspace;
 // connection to the display that broke), the shut-down is the same: the
 // held-back tray move is written, the queued saves finish, both worker
 // threads stop, "Shutdown." is logged, and the objects are destroyed in
-// reverse order of construction.
+// reverse order of construction. The one exception: a Wayland connection
+// that broke while the main thread was stuck inside SDL, which the window's
+// watch ends from its own thread (see run).
 class GameProgram {
 public:
     static constexpr const char* name = "Kestrune";
@@ -56,7 +58,10 @@ public:
     // The whole run; the exit code: 0 after a normal shut-down and after
     // help or the version, 1 after a command-line error, an exception or a
     // lost display. A lost display is told in one line on err and in the
-    // log, "Kestrune lost its display: " and why.
+    // log, "Kestrune lost its display: " and why; so is one that the
+    // window's watch ends the process for, the main thread stuck inside SDL
+    // (at the start too): exit code 1 then comes from the watch's thread,
+    // without the shut-down, and what the file holds is what was saved.
     // Exceptions before the log is open go to err, later ones to the log;
     // every failure of start-up also prints one line on err, "Kestrune
     // could not start: " with the file and line where there are some
@@ -123,6 +128,9 @@ private:
     void reportUnknown(bool starting = false);
     // Whether the driver took a swap interval.
     bool setSwapInterval();
+    // The one line of a lost display, in the log and on the error stream;
+    // also called on the window watch's thread.
+    void tellLostDisplay(const std::string& why);
     // Whether the window's display is lost, keeping why the first time. Once
     // it is, nothing more is drawn and the loop ends.
     bool lostDisplay();

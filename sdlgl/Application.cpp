@@ -4,6 +4,8 @@
 #include <SDL_syswm.h>
 #include <wayland-client-core.h>
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include "foundation/text/Text.h"
 #include "foundation/threads/Log.h"
 #include "sdlgl/Checks.h"
+#include "sdlgl/ConnectionWatch.h"
 #include "sdlgl/GLEWException.h"
 #include "sdlgl/SDLException.h"
 #include "sdlgl/Surface.h"
@@ -44,6 +47,19 @@ namespace {
 std::string shown(const char* value) {
     return value == nullptr ? std::string("not set") : "\"" + Text::printable(value) + "\"";
 }
+
+// Counts the main thread into one of SDL's calls and out of it again, for
+// the connection's watch.
+class InsideSDL {
+public:
+    explicit InsideSDL(std::atomic<std::uint64_t>& calls) : calls_(calls) { ++calls_; }
+    ~InsideSDL() { ++calls_; }
+    InsideSDL(const InsideSDL&) = delete;
+    InsideSDL& operator=(const InsideSDL&) = delete;
+
+private:
+    std::atomic<std::uint64_t>& calls_;
+};
 
 } // namespace
 
@@ -93,6 +109,9 @@ std::string Application::waylandConnectionLost(wl_display* display, const char* 
 
 Application::Application(const Parameters& parameters) {
     try {
+        // A connection handed over in WAYLAND_SOCKET is SDL's alone (libwayland
+        // unsets the variable when it takes it).
+        const bool connectionHanded = std::getenv("WAYLAND_SOCKET") != nullptr;
         checkSDL(SourceLocation(), SDL_Init(initFlags(parameters)));
         sdlStarted_ = true;
         const char* const videoDriver = SDL_GetCurrentVideoDriver();
@@ -100,6 +119,18 @@ Application::Application(const Parameters& parameters) {
                                                    std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
         if (!problem.empty())
             throw SDLException(SourceLocation(), 0, problem);
+        // Watched from before the window is made: until SDL's connection is
+        // known, through a connection of the watch's own to the compositor.
+        if (videoDriver != nullptr && std::string(videoDriver) == "wayland") {
+            if (const char* const name = std::getenv("WAYLAND_DISPLAY"))
+                waylandName_ = name;
+            if (!connectionHanded)
+                watchDisplay_ = wl_display_connect(nullptr);
+            ConnectionWatch::Tell tell = parameters.tellStuck;
+            if (!tell)
+                tell = [](const std::string& why) { SDL_LogCritical(SDL_LOG_CATEGORY_VIDEO, "%s", why.c_str()); };
+            watch_ = std::make_unique<ConnectionWatch>([this] { return watchedLoss(); }, sdlCalls_, std::move(tell));
+        }
         joystickEvents_ = parameters.joystick;
         controllerEvents_ = parameters.gameController;
         SDL_StopTextInput();
@@ -128,19 +159,22 @@ Application::Application(const Parameters& parameters) {
         // The window is shown once its least size is set: on a shown window
         // the size hints go through the window manager, and SDL waits for an
         // answer that a maximised window never gets (a tenth of a second at
-        // every start).
+        // every start). Its connection is known before it is shown: SDL
+        // waits for the compositor's first answer then, and never stops
+        // waiting when the connection breaks meanwhile.
         const std::uint32_t later = flagsAfterShowing(windowFlags_, videoDriver);
+        const InsideSDL inside(sdlCalls_);
         window_ = SDL_CreateWindow(parameters.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                    int(parameters.width), int(parameters.height),
                                    (windowFlags_ & ~later) | SDL_WINDOW_HIDDEN);
         if (window_ == nullptr)
             throw SDLException(SourceLocation(), 0);
         SDL_SetWindowMinimumSize(window_, int(parameters.minimumWidth), int(parameters.minimumHeight));
-        SDL_ShowWindow(window_);
         SDL_SysWMinfo system;
         SDL_VERSION(&system.version);
         if (SDL_GetWindowWMInfo(window_, &system) == SDL_TRUE && system.subsystem == SDL_SYSWM_WAYLAND)
             waylandDisplay_ = system.info.wl.display;
+        SDL_ShowWindow(window_);
         if ((later & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP)
             setFullscreen(true);
         if ((later & SDL_WINDOW_MAXIMIZED) != 0)
@@ -179,6 +213,8 @@ Application::Application(const Parameters& parameters) {
 Application::~Application() { release(); }
 
 void Application::release() {
+    // Before SDL's connection goes.
+    watch_.reset();
     handler_ = nullptr;
     if (context_ != nullptr) {
         contextGone();
@@ -190,6 +226,10 @@ void Application::release() {
         window_ = nullptr;
     }
     waylandDisplay_ = nullptr;
+    if (watchDisplay_ != nullptr) {
+        wl_display_disconnect(watchDisplay_);
+        watchDisplay_ = nullptr;
+    }
     if (controller_ != nullptr) {
         SDL_GameControllerClose(controller_);
         controller_ = nullptr;
@@ -214,8 +254,10 @@ std::uint32_t Application::processEvents() {
     if (initialResize_) {
         // A size the window manager gave meanwhile (a maximised window's) is
         // taken in first, so that the first report is already of it.
-        if (!connectionBroken())
+        if (!connectionBroken()) {
+            const InsideSDL inside(sdlCalls_);
             SDL_PumpEvents();
+        }
         int width = 0;
         int height = 0;
         SDL_GetWindowSize(window_, &width, &height);
@@ -228,8 +270,13 @@ std::uint32_t Application::processEvents() {
     // at every one with its poll sentinel turned off). Once the connection
     // has broken, what SDL queued before is still taken, without a pump.
     SDL_Event event;
-    while ((connectionBroken() ? SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)
-                               : SDL_PollEvent(&event)) > 0) {
+    const auto next = [&] {
+        if (connectionBroken())
+            return SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+        const InsideSDL inside(sdlCalls_);
+        return SDL_PollEvent(&event);
+    };
+    while (next() > 0) {
         ++count;
         dispatch(event);
     }
@@ -244,6 +291,7 @@ bool Application::waitForEvent(std::uint32_t milliseconds) {
     if (connectionBroken())
         return SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE;
     // Without an event to fill in, SDL leaves the event in the queue.
+    const InsideSDL inside(sdlCalls_);
     return SDL_WaitEventTimeout(nullptr, int(std::min<std::uint32_t>(milliseconds, 0x7FFFFFFF))) == 1;
 }
 
@@ -335,12 +383,27 @@ void Application::handleWindowEvent(const SDL_WindowEvent& event) {
 }
 
 void Application::swap() {
-    if (!connectionBroken())
-        SDL_GL_SwapWindow(window_);
+    if (connectionBroken())
+        return;
+    const InsideSDL inside(sdlCalls_);
+    SDL_GL_SwapWindow(window_);
 }
 
 std::string Application::displayLost() const {
     return waylandConnectionLost(waylandDisplay_, std::getenv("WAYLAND_DISPLAY"));
+}
+
+std::string Application::watchedLoss() {
+    const char* const name = waylandName_ ? waylandName_->c_str() : nullptr;
+    if (wl_display* const display = waylandDisplay_)
+        return waylandConnectionLost(display, name);
+    if (watchDisplay_ == nullptr)
+        return "";
+    // Nothing is asked on it: all it can read is the compositor hanging up.
+    pollfd hangUp{wl_display_get_fd(watchDisplay_), POLLIN, 0};
+    if (wl_display_get_error(watchDisplay_) == 0 && poll(&hangUp, 1, 0) > 0)
+        wl_display_dispatch(watchDisplay_);
+    return waylandConnectionLost(watchDisplay_, name);
 }
 
 int Application::refreshRate() const {

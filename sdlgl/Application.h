@@ -2,7 +2,11 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "geometry/Point.h"
@@ -15,6 +19,7 @@ class Log;
 
 namespace TAVO::IK::SDLGL {
 
+class ConnectionWatch;
 class Surface;
 
 // The program's one window with its OpenGL context. Construction starts SDL,
@@ -38,6 +43,11 @@ public:
         // Where start-up problems that do not stop the program are written
         // (not owned, may be null).
         Log* log = nullptr;
+        // Under Wayland, what tells why the connection broke when the main
+        // thread stays stuck inside SDL on it (ConnectionWatch): called on
+        // the watch's thread just before it ends the process with exit code
+        // 1. Without it, SDL's log tells.
+        std::function<void(const std::string& why)> tellStuck;
     };
 
     // The receiver of the pumped events. Every operation does nothing unless
@@ -111,6 +121,9 @@ public:
     // hears included, plus one for the first size report. Once the Wayland
     // connection has broken, SDL's pump is no longer run: the events it
     // queued before are still dispatched, and the running flag is cleared.
+    // One that breaks inside SDL's pump can leave the pump spinning in the
+    // title bar library's dispatch: then the window's ConnectionWatch ends
+    // the process.
     std::uint32_t processEvents();
     // Sleeps until an event is queued or the milliseconds have passed; false
     // when none is queued. The event stays queued for processEvents. On a
@@ -168,6 +181,10 @@ private:
     void dispatch(const SDL_Event& event);
     // Undoes construction in reverse order; safe on a partly built object.
     void release();
+    // For the watch, on its thread: why SDL's connection broke, or before
+    // the window has one, the watch's own connection to the same compositor
+    // (which sees the compositor hang up); empty while it holds.
+    std::string watchedLoss();
 
     std::uint32_t windowFlags_ = SDL_WINDOW_OPENGL;
     SDL_Window* window_ = nullptr;
@@ -175,8 +192,18 @@ private:
     EventHandler* handler_ = nullptr;
     SDL_Joystick* joystick_ = nullptr;
     SDL_GameController* controller_ = nullptr;
-    // SDL's connection under SDL's Wayland driver; null under any other.
-    wl_display* waylandDisplay_ = nullptr;
+    // SDL's connection under SDL's Wayland driver, known from the window's
+    // making on; null under any other.
+    std::atomic<wl_display*> waylandDisplay_ = nullptr;
+    // Under Wayland, the watch's own connection (null when it could not be
+    // made, or when SDL was handed its connection in WAYLAND_SOCKET), used
+    // only on the watch's thread, and WAYLAND_DISPLAY as it was at the start.
+    wl_display* watchDisplay_ = nullptr;
+    std::optional<std::string> waylandName_;
+    // The main thread's entries into and returns from SDL's calls that talk
+    // to the compositor: odd while inside one.
+    std::atomic<std::uint64_t> sdlCalls_ = 0;
+    std::unique_ptr<ConnectionWatch> watch_;
     // Under Wayland, whether the window in full screen was maximised before.
     bool maximisedBeforeFullscreen_ = false;
     bool initialResize_ = true;

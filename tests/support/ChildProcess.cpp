@@ -157,11 +157,18 @@ void ChildProcess::say(const std::string& text) {
     send(said, text);
 }
 
-std::string ChildProcess::run(const std::function<std::string()>& work, std::chrono::milliseconds deadline) {
+namespace {
+
+// Runs the work in a forked child and listens to it until it ends: true with
+// its wait status then; false, with a failure added, when it could not be
+// started or waited for, or had not ended by the deadline (it is then
+// killed).
+bool supervise(const std::function<std::string()>& work, std::chrono::milliseconds deadline, Heard& heard,
+               int& status) {
     int channel[2];
     if (pipe2(channel, O_CLOEXEC) != 0) {
         ADD_FAILURE() << "no pipe to the child";
-        return "";
+        return false;
     }
     // Output still buffered would otherwise be written twice.
     std::fflush(nullptr);
@@ -170,7 +177,7 @@ std::string ChildProcess::run(const std::function<std::string()>& work, std::chr
         close(channel[0]);
         close(channel[1]);
         ADD_FAILURE() << "cannot fork the child";
-        return "";
+        return false;
     }
     if (child == 0) {
         close(channel[0]);
@@ -180,7 +187,6 @@ std::string ChildProcess::run(const std::function<std::string()>& work, std::chr
     close(channel[1]);
     const int fromChild = channel[0];
 
-    Heard heard;
     bool open = true;
     char chunk[4096];
     // Reads what arrives within the given milliseconds and tells whether
@@ -205,7 +211,6 @@ std::string ChildProcess::run(const std::function<std::string()>& work, std::chr
     };
 
     const auto end = std::chrono::steady_clock::now() + deadline;
-    int status = 0;
     for (;;) {
         const pid_t ended = waitpid(child, &status, WNOHANG);
         if (ended == child) {
@@ -218,7 +223,7 @@ std::string ChildProcess::run(const std::function<std::string()>& work, std::chr
             const int error = errno;
             close(fromChild);
             ADD_FAILURE() << "cannot wait for the child: " << std::strerror(error);
-            return heard.text;
+            return false;
         }
         if (std::chrono::steady_clock::now() >= end) {
             kill(child, SIGKILL);
@@ -228,7 +233,7 @@ std::string ChildProcess::run(const std::function<std::string()>& work, std::chr
             close(fromChild);
             ADD_FAILURE() << "the child did not end within " << deadline.count() << " ms and was killed; it had said:\n"
                           << heard.text;
-            return heard.text;
+            return false;
         }
         // Short waits: the child's end is noticed soon even when a process
         // it started holds the channel open.
@@ -238,7 +243,16 @@ std::string ChildProcess::run(const std::function<std::string()>& work, std::chr
             poll(nullptr, 0, 10);
     }
     close(fromChild);
+    return true;
+}
 
+} // namespace
+
+std::string ChildProcess::run(const std::function<std::string()>& work, std::chrono::milliseconds deadline) {
+    Heard heard;
+    int status = 0;
+    if (!supervise(work, deadline, heard, status))
+        return heard.text;
     if (WIFSIGNALED(status)) {
         ADD_FAILURE() << "the child ended with signal " << WTERMSIG(status) << "; it had said:\n" << heard.text;
     } else if (!WIFEXITED(status)) {
@@ -251,6 +265,28 @@ std::string ChildProcess::run(const std::function<std::string()>& work, std::chr
         ADD_FAILURE() << heard.stopped;
     }
     return heard.text;
+}
+
+ChildProcess::Exit ChildProcess::runToExit(const std::function<void()>& work, std::chrono::milliseconds deadline) {
+    Heard heard;
+    int status = 0;
+    Exit exit;
+    const bool ended = supervise(
+        [&] {
+            work();
+            return std::string();
+        },
+        deadline, heard, status);
+    exit.said = heard.text;
+    if (!ended)
+        return exit;
+    if (WIFEXITED(status))
+        exit.code = WEXITSTATUS(status);
+    if (!heard.stopped.empty())
+        ADD_FAILURE() << heard.stopped;
+    else if (heard.finished)
+        ADD_FAILURE() << "the child's work returned instead of ending the process; it had said:\n" << heard.text;
+    return exit;
 }
 
 } // namespace KestruneTest

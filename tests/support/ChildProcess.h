@@ -30,6 +30,19 @@ public:
     static std::string run(const std::function<std::string()>& work,
                            std::chrono::milliseconds deadline = usualDeadline);
 
+    // What a child that ends the process itself did: the text it said, and
+    // its exit code (-1 when a signal ended it).
+    struct Exit {
+        std::string said;
+        int code = -1;
+    };
+
+    // Runs work that is to end the child process itself (with _exit, from
+    // any of its threads) in a child. A failure is added when the work
+    // returned or threw, when the child could not be waited for, and when it
+    // had not ended by the deadline (it is then killed).
+    static Exit runToExit(const std::function<void()>& work, std::chrono::milliseconds deadline = usualDeadline);
+
     // In the child: hands text over to the parent at once, so that it is
     // known even when the child hangs afterwards (say, before a wait that
     // might not end, what it waits for). Does nothing outside a child.

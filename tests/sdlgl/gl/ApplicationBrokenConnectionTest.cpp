@@ -1,12 +1,13 @@
 // The window on a Wayland connection that broke while events it had read
 // were still waiting in their queues, as when the compositor goes away while
 // the player moves the pointer or types: the pump, the wait and the swap
-// return, the broken connection is told and the window stops running. The
-// compositor is weston drawing into a small window of the test run's X
-// display (SDL cannot start on its headless backend, which has no seat), in
-// a runtime folder of the test's. The window lives in a child process with a
-// deadline: on such a connection, SDL's calls that wait for a queue to empty
-// never return.
+// return, the broken connection is told and the window stops running; a
+// main thread that stays inside SDL all the same is ended by the window's
+// watch. The compositor is weston drawing into a small window of the test
+// run's X display (SDL cannot start on its headless backend, which has no
+// seat), in a runtime folder of the test's. The window lives in a child
+// process with a deadline: on such a connection, SDL's calls that wait for a
+// queue to empty never return.
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -141,6 +142,14 @@ bool frameEventWaiting(Application& application, wl_display* display, wl_surface
     return shown;
 }
 
+// Breaks the connection from the window's end, reading first what the
+// compositor sent before, until libwayland holds the error.
+void breakConnection(wl_display* display, wl_event_queue* own) {
+    shutdown(wl_display_get_fd(display), SHUT_RDWR);
+    for (int i = 0; i < 20 && wl_display_get_error(display) == 0; ++i)
+        readDispatchingOnly(display, own);
+}
+
 // Runs in a child: a window on the compositor, events read into SDL's queues
 // and left there (the answer to a sync in the default queue, and with
 // `frame` the frame event of a swap in SDL's own), the connection broken
@@ -168,10 +177,7 @@ std::string onABrokenConnection(const Compositor& compositor, bool frame,
                 return std::string("no frame came");
             if (!answerWaiting(display, own))
                 return std::string("no answer waited");
-            // What the compositor sent before is read first.
-            shutdown(wl_display_get_fd(display), SHUT_RDWR);
-            for (int i = 0; i < 20 && wl_display_get_error(display) == 0; ++i)
-                readDispatchingOnly(display, own);
+            breakConnection(display, own);
             ChildProcess::say("broken: " + application.displayLost() + "\n");
             step(application);
             return std::string(application.isRunning() ? "running" : "not running");
@@ -220,8 +226,13 @@ TEST_F(GLApplicationBrokenConnectionTest, ThePumpTakesNoMoreAndTheWindowStopsRun
 TEST_F(GLApplicationBrokenConnectionTest, TheWaitForEventsReturnsAtOnce) {
     EXPECT_EQ(onABrokenConnection(*compositor_, false,
                                   [](Application& application) {
+                                      const auto begin = std::chrono::steady_clock::now();
                                       if (application.waitForEvent(100))
                                           ChildProcess::say("an event came\n");
+                                      const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now() - begin);
+                                      if (waited.count() >= 50)
+                                          ChildProcess::say("waited " + std::to_string(waited.count()) + " ms\n");
                                   }),
               broken + "running");
 }
@@ -229,4 +240,66 @@ TEST_F(GLApplicationBrokenConnectionTest, TheWaitForEventsReturnsAtOnce) {
 TEST_F(GLApplicationBrokenConnectionTest, TheSwapReturns) {
     EXPECT_EQ(onABrokenConnection(*compositor_, true, [](Application& application) { application.swap(); }),
               broken + "running");
+}
+
+namespace {
+
+// What the answer to the window's sync does, dispatched by SDL's pump: what
+// happens when the title bar redraws itself as the pointer crosses it after
+// the compositor went (a request that no longer fits breaks the
+// connection, events still queued), then the title bar library's loop.
+struct Stuck {
+    wl_display* display = nullptr;
+    wl_event_queue* own = nullptr;
+};
+
+void breakAndLoop(void* data, wl_callback* callback, std::uint32_t) {
+    const Stuck& stuck = *static_cast<Stuck*>(data);
+    wl_callback_destroy(callback);
+    if (!answerWaiting(stuck.display, stuck.own)) {
+        ChildProcess::say("no answer waited\n");
+        return;
+    }
+    breakConnection(stuck.display, stuck.own);
+    ChildProcess::say("looping\n");
+    while (wl_display_prepare_read(stuck.display) != 0)
+        wl_display_dispatch_pending(stuck.display);
+    ChildProcess::say("the loop ended\n");
+}
+
+} // namespace
+
+// The main thread never comes back from SDL's pump: the window's watch ends
+// the process, telling why.
+TEST_F(GLApplicationBrokenConnectionTest, AMainThreadStuckInsideSDLIsEndedByTheWatch) {
+    const ChildProcess::Exit exit = ChildProcess::runToExit(
+        [&] {
+            setenv("XDG_RUNTIME_DIR", compositor_->runtime().c_str(), 1);
+            setenv("WAYLAND_DISPLAY", socketName, 1);
+            setenv("SDL_VIDEODRIVER", "wayland", 1);
+            unsetenv("DISPLAY");
+            Application::Parameters parameters = GLTest::parameters();
+            parameters.tellStuck = [](const std::string& why) { ChildProcess::say("told: " + why + "\n"); };
+            Application application(parameters);
+            SDL_SysWMinfo system;
+            SDL_VERSION(&system.version);
+            if (SDL_GetWindowWMInfo(application.window(), &system) != SDL_TRUE ||
+                system.subsystem != SDL_SYSWM_WAYLAND) {
+                ChildProcess::say("not on Wayland\n");
+                _exit(2);
+            }
+            application.processEvents();
+            Stuck stuck{system.info.wl.display, wl_display_create_queue(system.info.wl.display)};
+            static const wl_callback_listener listener{breakAndLoop};
+            wl_callback_add_listener(wl_display_sync(stuck.display), &listener, &stuck);
+            wl_display_flush(stuck.display);
+            for (int i = 0; i < 500 && application.isRunning(); ++i)
+                if (application.waitForEvent(10))
+                    application.processEvents();
+            ChildProcess::say("the pump came back\n");
+            _exit(2);
+        },
+        std::chrono::seconds(10));
+    EXPECT_EQ(exit.code, 1);
+    EXPECT_EQ(exit.said, "looping\ntold: " + broken.substr(std::string("broken: ").size()));
 }

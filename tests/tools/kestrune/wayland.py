@@ -23,13 +23,23 @@
 #  5. Five rounds of the saved game resumed and weston killed at a random
 #     moment while a piece is dragged about: each ends as in 3, and the saved
 #     game still holds the zoom and the drop.
+#  6. Ten rounds of the pointer moved without pause over the window's title
+#     bar and its buttons (never a click) while weston is killed at a random
+#     moment. The game may then be held inside SDL or the title bar library,
+#     where none of its own checks run; it ends in order as in 3, or its
+#     watch ends it with the same line, then the log's last entry.
+#  7. Ten rounds of weston killed at a random moment of the game's first
+#     0.6 s, while it makes and shows its window (not before SDL's start on
+#     its connection returned, where SDL crashes; see launch_round): it ends
+#     as in 6, or as a start that failed with one line "Kestrune could not
+#     start: ..." on standard error.
 #
 # A Wayland protocol error on the game's standard error fails the test.
 #
 #   wayland.py BIN_FOLDER [SCREENSHOT_FOLDER]
 #
 # Exit code 0 when everything holds, 77 (skipped) without an X display.
-import math, os, random, re, shutil, signal, subprocess, sys, tempfile, threading, time, traceback
+import collections, math, os, random, re, shutil, signal, subprocess, sys, tempfile, threading, time, traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop  # noqa: E402
@@ -45,6 +55,11 @@ SOCKET_PATH_LIMIT = 107
 LOST_SECONDS = 10.0
 # Rounds of each act of the player under which the compositor goes.
 ACT_ROUNDS = 5
+# Rounds of each moment where the game may be held inside SDL when the
+# compositor goes (the pointer over the title bar, the start).
+HELD_ROUNDS = 10
+# Moves of the pointer over the title bar in one turn.
+TITLE_BAR_MOVES = 200
 # libwayland's own line for a protocol error: "xdg_wm_base@22: error 4: ...".
 PROTOCOL_ERROR = re.compile(r'^\S+@\d+: error \d+: ', re.M)
 
@@ -294,36 +309,72 @@ def start(tools, folder, compositor, shots, expected, shot_name, page=title_page
     the game and its window's inside on the screen."""
     game = launch(tools, folder, compositor)
     shot = showing(game, compositor, shots, expected, shot_name, page)
-    # The window's inside starts below its title bar, where the page's
-    # white does.
     left, top = compositor.screen[0] + expected[0], compositor.screen[1] + expected[1]
-    inside_top = top
-    while inside_top < top + 100 and min(shot.at(left + 2, inside_top)) < 240:
-        inside_top += 1
-    check(inside_top < top + 100, 'no white page under the window\'s top at %d, %d' % (left, top))
+    inside_top = page_top(shot, left + 2, top)
+    check(inside_top is not None, 'no white page under the window\'s top at %d, %d' % (left, top))
     return game, (left, inside_top, expected[2], expected[3] - (inside_top - top))
+
+
+def page_top(shot, x, top):
+    """The window's inside starts below its title bar, where the page's
+    white does: its first row in the column from the window's top down, or
+    None where it is not within 100 rows."""
+    for y in range(top, top + 100):
+        if min(shot.at(x, y)) >= 240:
+            return y
+    return None
+
+
+def title_bar(shot, screen):
+    """The rows of the maximised window's title bar on the screen, as
+    (first, end): above the page's first white row, the rows of the one
+    colour right above it, below weston's panel; in the column a quarter of
+    the output's width from its left, away from the title and the panel's
+    launcher, where weston leaves its cursor. None where they do not look
+    like a title bar."""
+    x, top = screen[0] + screen[2] // 4, screen[1]
+    end = page_top(shot, x, top)
+    if end is None:
+        return None
+    first = end - 1
+    while first > top and shot.at(x, first - 1) == shot.at(x, end - 1):
+        first -= 1
+    return (first, end) if first > top and 16 <= end - first <= 60 else None
 
 
 def maximised(compositor):
     return 0, compositor.panel, OUTPUT[0], OUTPUT[1] - compositor.panel
 
 
-def lost(game, what):
+def lost(game, what, held=False, starting=False):
     """The game's end after its compositor went: in order, with exit code 1
-    and one line naming the display on standard error and in the log."""
+    and one line naming the display on standard error and in the log. Where
+    the game may have been held inside SDL (`held`), its watch may have
+    ended it instead, with the same line as the log's last entry; while
+    `starting`, it may also have failed its start with one line saying so.
+    How it ended: 'ended in order', 'ended by its watch' or 'could not
+    start'."""
     begin = time.monotonic()
     code = game.wait(LOST_SECONDS)
     text = errors(game)
     check(code == 1, '%s: the game ended with %d, not 1:\n%s\n%s' % (what, code, text, game.log()))
-    told = [line for line in text.split('\n') if line.startswith('Kestrune lost its display: ')]
-    check(len(told) == 1 and 'WAYLAND_DISPLAY "%s"' % SOCKET in told[0] and ' broke: ' in told[0],
-          '%s: no one line telling the lost display on standard error:\n%s' % (what, text))
     no_protocol_error(game)
-    # The log is appended to at every start: the entries of this one.
-    entries = game.log_entries()[game.earlier_entries:]
-    check(entries and entries[0] == 'Kestrune 20250120 started.' and entries[-2:] == [told[0], 'Shutdown.'],
-          '%s: log\n%s' % (what, game.log()))
-    print('%s: the game ended in order in %.1f s, telling "%s"' % (what, time.monotonic() - begin, told[0]))
+    told = [line for line in text.split('\n') if line.startswith('Kestrune lost its display: ')]
+    failed = [line for line in text.split('\n') if line.startswith('Kestrune could not start: ')]
+    if starting and failed:
+        check(len(failed) == 1 and not told, '%s: not one line telling the failed start alone on standard error:\n%s'
+              % (what, text))
+        way, told = 'could not start', failed
+    else:
+        check(len(told) == 1 and 'WAYLAND_DISPLAY "%s"' % SOCKET in told[0] and ' broke: ' in told[0],
+              '%s: no one line telling the lost display on standard error:\n%s' % (what, text))
+        # The log is appended to at every start: the entries of this one.
+        entries = game.log_entries()[game.earlier_entries:]
+        check(entries and entries[0] == 'Kestrune 20250120 started.', '%s: log\n%s' % (what, game.log()))
+        way = 'ended in order' if entries[-2:] == [told[0], 'Shutdown.'] else 'ended by its watch'
+        check(way == 'ended in order' or held and entries[-1] == told[0], '%s: log\n%s' % (what, game.log()))
+    print('%s: the game %s in %.1f s, telling "%s"' % (what, way, time.monotonic() - begin, told[0]))
+    return way
 
 
 class Acting:
@@ -365,18 +416,20 @@ def arrow_keys(times):
     desktop.run('xdotool', 'key', 'Left', 'Up', 'Right', 'Down')
 
 
-def gone_while_acting(game, compositor, acting, ending, moment, what):
+def gone_while_acting(game, compositor, acting, ending, moment, what, held=False):
     """Ends the compositor with the signal the moment given after the act
-    began, while it goes on; the game must end as a lost display."""
+    began, while it goes on; the game must end as a lost display (see lost
+    for `held`). How it ended."""
     # The moment is the point of the round: no state is waited for.
     time.sleep(moment)
     acted = acting.times
     compositor.end(ending)
     try:
-        lost(game, '%s (after %.2f s)' % (what, moment))
+        way = lost(game, '%s (after %.2f s)' % (what, moment), held)
     finally:
         acting.stop()
     check(acted > 0, '%s: the act was not done before the compositor went' % what)
+    return way
 
 
 def title_page_shown(game, compositor):
@@ -390,15 +443,72 @@ def title_page_shown(game, compositor):
     return desktop.wait_until('the title page', shown, every=0.1)
 
 
-def pointer_round(tools, folder, compositor, ending, moment, what):
+def over_title_bar(places, screen, bar):
+    """The pointer moved to random places of the title bar's rows from the
+    middle of the window to the close button at its right end, every other
+    one in the last eighth, where the buttons are: the part of the title bar
+    under the pointer changes at nearly every move, and the title bar library
+    draws it anew each time. The moves of a turn go in one call of xdotool,
+    as fast as the compositor takes them; a call for each would leave the
+    game time to take every move before the next."""
+    left, _, width, _ = screen
+
+    def act(times):
+        moves = []
+        for i in range(TITLE_BAR_MOVES):
+            low, high = (width * 7 // 8, width) if i % 2 else (width // 2, width * 7 // 8)
+            moves += ['mousemove', left + places.randrange(low, high), places.randrange(*bar)]
+        desktop.run('xdotool', *moves)
+    return act
+
+
+def pointer_round(tools, folder, compositor, ending, moment, what, places=None):
     """The pointer moved in from outside the compositor's window and about
-    the title page while the compositor goes."""
+    the title page while the compositor goes; given a random generator of
+    places, over the window's title bar and its buttons instead, where the
+    game may be held inside the title bar library when the connection
+    breaks. How the game ended."""
     game = launch(tools, folder, compositor)
     try:
         title_page_shown(game, compositor)
         left, top, width, height = compositor.screen
-        acting = Acting(circling((left + width // 2, top + height // 2), height // 4))
-        gone_while_acting(game, compositor, acting, ending, moment, what)
+        if places is None:
+            act = circling((left + width // 2, top + height // 2), height // 4)
+        else:
+            bar = desktop.wait_until('the title bar', lambda: title_bar(desktop.Screenshot(), compositor.screen))
+            act = over_title_bar(places, compositor.screen, bar)
+        return gone_while_acting(game, compositor, Acting(act), ending, moment, what, held=places is not None)
+    finally:
+        game.kill()
+
+
+def clients(compositor):
+    """The connections the compositor holds on its socket: the connected
+    entries of /proc/net/unix that bear its socket's path (those it
+    accepted; its listening one aside)."""
+    path = os.path.join(compositor.runtime, SOCKET)
+    with open('/proc/net/unix') as f:
+        # Num RefCount Protocol Flags Type St Inode Path; St 03: connected.
+        return sum(1 for fields in map(str.split, f) if fields[5:6] == ['03'] and fields[7:] == [path])
+
+
+def launch_round(tools, folder, compositor, moment, what):
+    """The compositor killed the moment given after the game's launch, while
+    the game makes or shows its window. Not before SDL's start on its
+    connection has returned, though: a moment before the game's second
+    connection (its watch's own, made then) waits for it. Killed while SDL
+    starts, the compositor leaves SDL 2.26 without a seat, which it reads
+    all the same, or libdecor 0.1.1 tearing down what it never got, and
+    either crashes inside SDL's start, where the game has no say (and a
+    kill sent just before SDL connects may take effect only after). How it
+    ended."""
+    game = launch(tools, folder, compositor)
+    try:
+        time.sleep(moment)
+        while clients(compositor) < 2 and game.process.poll() is None:
+            time.sleep(0.001)
+        compositor.end(signal.SIGKILL)
+        return lost(game, '%s (after %.2f s)' % (what, moment), held=True, starting=True)
     finally:
         game.kill()
 
@@ -444,6 +554,11 @@ def drag_round(tools, folder, compositor, shots, number, moment, drop, what):
     finally:
         desktop.run('xdotool', 'mouseup', 1)
         game.kill()
+
+
+def counted(ways):
+    """How many rounds ended each way, as "7 ended in order, 3 ..."."""
+    return ', '.join('%d %s' % (count, way) for way, count in sorted(ways.items()))
 
 
 def main():
@@ -556,6 +671,24 @@ def main():
                        'weston killed while a piece was dragged about')
             play.check_archive(tools, folder, grab, drop)
         print('the game ended in order in %d rounds of each act of the player, and the saved game held' % ACT_ROUNDS)
+
+        # 6. The pointer over the title bar while weston is killed; the
+        # places come from the seed too. In a folder without a saved game,
+        # where the game starts on its title page, with the same settings.
+        fresh = os.path.join(work, 'fresh')
+        play.prepare(fresh)
+        shutil.copy(os.path.join(folder, 'configuration.txt'), fresh)
+        ways = collections.Counter(
+            pointer_round(tools, fresh, compositor(settle=False), signal.SIGKILL, moments.uniform(0.2, 1.2),
+                          'weston killed while the pointer moved over the title bar',
+                          random.Random(moments.randrange(1 << 31))) for _ in range(HELD_ROUNDS))
+        print('the pointer over the title bar: %s' % counted(ways))
+
+        # 7. weston killed early in the game's start.
+        ways = collections.Counter(
+            launch_round(tools, fresh, compositor(settle=False), moments.uniform(0, 0.6),
+                         'weston killed while the game started') for _ in range(HELD_ROUNDS))
+        print('weston killed while the game started: %s' % counted(ways))
 
         print('on a Wayland compositor: maximised, full screen, and ended in order when the compositor went')
         return 0
