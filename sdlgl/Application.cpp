@@ -390,20 +390,17 @@ void Application::swap() {
 }
 
 std::string Application::displayLost() const {
-    return waylandConnectionLost(waylandDisplay_, std::getenv("WAYLAND_DISPLAY"));
+    return waylandConnectionLost(waylandDisplay_, waylandName_ ? waylandName_->c_str() : nullptr);
 }
 
 std::string Application::watchedLoss() {
-    const char* const name = waylandName_ ? waylandName_->c_str() : nullptr;
-    if (wl_display* const display = waylandDisplay_)
-        return waylandConnectionLost(display, name);
-    if (watchDisplay_ == nullptr)
-        return "";
+    if (waylandDisplay_ != nullptr || watchDisplay_ == nullptr)
+        return displayLost();
     // Nothing is asked on it: all it can read is the compositor hanging up.
     pollfd hangUp{wl_display_get_fd(watchDisplay_), POLLIN, 0};
     if (wl_display_get_error(watchDisplay_) == 0 && poll(&hangUp, 1, 0) > 0)
         wl_display_dispatch(watchDisplay_);
-    return waylandConnectionLost(watchDisplay_, name);
+    return waylandConnectionLost(watchDisplay_, waylandName_ ? waylandName_->c_str() : nullptr);
 }
 
 int Application::refreshRate() const {

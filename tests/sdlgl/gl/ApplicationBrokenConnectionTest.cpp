@@ -150,6 +150,21 @@ void breakConnection(wl_display* display, wl_event_queue* own) {
         readDispatchingOnly(display, own);
 }
 
+// In a child: the environment of a window on the compositor alone.
+void onlyOn(const Compositor& compositor) {
+    setenv("XDG_RUNTIME_DIR", compositor.runtime().c_str(), 1);
+    setenv("WAYLAND_DISPLAY", socketName, 1);
+    setenv("SDL_VIDEODRIVER", "wayland", 1);
+    unsetenv("DISPLAY");
+}
+
+// The window's Wayland connection and surface; false when it is not on
+// Wayland.
+bool onWayland(const Application& application, SDL_SysWMinfo& system) {
+    SDL_VERSION(&system.version);
+    return SDL_GetWindowWMInfo(application.window(), &system) == SDL_TRUE && system.subsystem == SDL_SYSWM_WAYLAND;
+}
+
 // Runs in a child: a window on the compositor, events read into SDL's queues
 // and left there (the answer to a sync in the default queue, and with
 // `frame` the frame event of a swap in SDL's own), the connection broken
@@ -160,15 +175,10 @@ std::string onABrokenConnection(const Compositor& compositor, bool frame,
                                 const std::function<void(Application&)>& step) {
     return ChildProcess::run(
         [&] {
-            setenv("XDG_RUNTIME_DIR", compositor.runtime().c_str(), 1);
-            setenv("WAYLAND_DISPLAY", socketName, 1);
-            setenv("SDL_VIDEODRIVER", "wayland", 1);
-            unsetenv("DISPLAY");
+            onlyOn(compositor);
             Application application(GLTest::parameters());
             SDL_SysWMinfo system;
-            SDL_VERSION(&system.version);
-            if (SDL_GetWindowWMInfo(application.window(), &system) != SDL_TRUE ||
-                system.subsystem != SDL_SYSWM_WAYLAND)
+            if (!onWayland(application, system))
                 return std::string("not on Wayland");
             wl_display* display = system.info.wl.display;
             application.processEvents();
@@ -274,17 +284,12 @@ void breakAndLoop(void* data, wl_callback* callback, std::uint32_t) {
 TEST_F(GLApplicationBrokenConnectionTest, AMainThreadStuckInsideSDLIsEndedByTheWatch) {
     const ChildProcess::Exit exit = ChildProcess::runToExit(
         [&] {
-            setenv("XDG_RUNTIME_DIR", compositor_->runtime().c_str(), 1);
-            setenv("WAYLAND_DISPLAY", socketName, 1);
-            setenv("SDL_VIDEODRIVER", "wayland", 1);
-            unsetenv("DISPLAY");
+            onlyOn(*compositor_);
             Application::Parameters parameters = GLTest::parameters();
             parameters.tellStuck = [](const std::string& why) { ChildProcess::say("told: " + why + "\n"); };
             Application application(parameters);
             SDL_SysWMinfo system;
-            SDL_VERSION(&system.version);
-            if (SDL_GetWindowWMInfo(application.window(), &system) != SDL_TRUE ||
-                system.subsystem != SDL_SYSWM_WAYLAND) {
+            if (!onWayland(application, system)) {
                 ChildProcess::say("not on Wayland\n");
                 _exit(2);
             }
