@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <ostream>
 
 #include "foundation/exceptions/CppException.h"
@@ -13,6 +14,7 @@
 #include "foundation/threads/Duration.h"
 #include "foundation/threads/LogFile.h"
 #include "foundation/threads/PerformanceCounter.h"
+#include "foundation/threads/Worker.h"
 #include "game/FrameClock.h"
 #include "game/FramePacer.h"
 #include "game/GameConfiguration.h"
@@ -37,6 +39,33 @@ void tellFailure(std::ostream& err, std::string message) {
         message.pop_back();
     err << GameProgram::name << " could not start: " << TAVO::Text::printable(message) << std::endl;
 }
+
+// Queued behind a worker's jobs: it runs once they have, and tells so.
+class QueueMark : public TAVO::Worker::Job {
+public:
+    struct Reached {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool ran = false;
+        // Destroyed, run or not (the worker dropped its queue).
+        bool gone = false;
+    };
+
+    explicit QueueMark(std::shared_ptr<Reached> reached) : reached_(std::move(reached)) {}
+    ~QueueMark() override { mark(reached_->gone); }
+    void run() override { mark(reached_->ran); }
+    void done() override {}
+    void failed() override {}
+
+private:
+    void mark(bool& flag) {
+        std::lock_guard<std::mutex> lock(reached_->mutex);
+        flag = true;
+        reached_->changed.notify_all();
+    }
+
+    std::shared_ptr<Reached> reached_;
+};
 
 } // namespace
 
@@ -181,8 +210,9 @@ void GameProgram::start() {
     window.log = log_.get();
     // A connection that broke while the window was inside SDL, where the
     // loop never comes back to see it, ends the process from the window's
-    // watch; the moves are in the file already, each saved as it was made.
-    window.tellStuck = [this](const std::string& why) { tellLostDisplay(why); };
+    // watch; the moves are in the file once the saves queued by then are
+    // written, each saved as it was made.
+    window.tellStuck = [this](const std::string& why) { tellStuck(why); };
     application_ = std::make_unique<Application>(window);
     application_->setIcon(resources_->windowIcon());
     const bool swapWaits = setSwapInterval();
@@ -215,6 +245,32 @@ void GameProgram::tellLostDisplay(const std::string& why) {
     TAVO::Log::line(log_->entry()) << name << " lost its display: " << why;
     if (err_ != nullptr)
         *err_ << name << " lost its display: " << TAVO::Text::printable(why) << std::endl;
+}
+
+void GameProgram::tellStuck(const std::string& why) {
+    tellLostDisplay(why);
+    // The main thread stays where it is: only the worker that writes the
+    // file is asked, through its queue.
+    std::lock_guard<std::mutex> lock(workspaceInUse_);
+    if (!workspace_)
+        return;
+    bool written = false;
+    try {
+        written = waitForQueuedJobs(workspace_->worker(), savesBound);
+    } catch (const std::exception&) {
+        // No room for the job that waits: ended without it.
+    }
+    if (!written)
+        TAVO::Log::line(log_->entry()) << "The saves under way were not all written within "
+                                       << savesBound.count() / 1000 << " s; " << name << " ends without them.";
+}
+
+bool GameProgram::waitForQueuedJobs(TAVO::Worker& worker, std::chrono::milliseconds bound) {
+    auto reached = std::make_shared<QueueMark::Reached>();
+    worker.add(std::make_unique<QueueMark>(reached));
+    std::unique_lock<std::mutex> lock(reached->mutex);
+    reached->changed.wait_for(lock, bound, [&] { return reached->ran || reached->gone; });
+    return reached->ran;
 }
 
 bool GameProgram::lostDisplay() {
@@ -324,7 +380,10 @@ void GameProgram::release() {
     pacer_.reset();
     clock_.reset();
     view_.reset();
-    workspace_.reset();
+    {
+        std::lock_guard<std::mutex> lock(workspaceInUse_);
+        workspace_.reset();
+    }
     application_.reset();
     configuration_.clear();
     resources_.reset();

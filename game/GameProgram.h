@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "foundation/cli/ArgumentProcessor.h"
@@ -12,6 +14,7 @@ namespace TAVO {
 class ExceptionLogger;
 class LogFile;
 class PerformanceCounter;
+class Worker;
 } // namespace TAVO
 namespace TAVO::IK::SDLGL {
 class Application;
@@ -41,13 +44,17 @@ class Workspace;
 // threads stop, "Shutdown." is logged, and the objects are destroyed in
 // reverse order of construction. The one exception: a Wayland connection
 // that broke while the main thread was stuck inside SDL, which the window's
-// watch ends from its own thread (see run).
+// watch ends from its own thread once the saves queued by then are written
+// (see run).
 class GameProgram {
 public:
     static constexpr const char* name = "Kestrune";
     static constexpr const char* version = "20250120";
     static constexpr const char* description = "A Kestrune puzzle game.";
     static constexpr const char* logFileName = "jigsaw_log.txt";
+    // How long the end that the window's watch makes waits for the saves
+    // queued or under way when it decided.
+    static constexpr std::chrono::milliseconds savesBound{15000};
 
     // The bytes of the built-in resource archive, which outlive the program.
     GameProgram(const void* resources, std::uint32_t resourceSize);
@@ -61,7 +68,9 @@ public:
     // log, "Kestrune lost its display: " and why; so is one that the
     // window's watch ends the process for, the main thread stuck inside SDL
     // (at the start too): exit code 1 then comes from the watch's thread,
-    // without the shut-down, and what the file holds is what was saved.
+    // without the shut-down, once the saves queued or under way have been
+    // written (savesBound at most; past it the log says so and the process
+    // ends all the same).
     // Exceptions before the log is open go to err, later ones to the log;
     // every failure of start-up also prints one line on err, "Kestrune
     // could not start: " with the file and line where there are some
@@ -106,6 +115,11 @@ public:
     // Destroys the view, the workspace, the window, the configuration and
     // the resources, in that order (stopping first when that was not done).
     void release();
+    // Waits until every job queued on the worker by now has run, the bound
+    // at most; false when the bound passed first or the worker dropped its
+    // queue. Any thread may wait: it only queues a job of its own behind
+    // the others.
+    static bool waitForQueuedJobs(TAVO::Worker& worker, std::chrono::milliseconds bound);
 
     TAVO::LogFile& log() const { return *log_; }
     TAVO::ExceptionLogger& exceptionLogger() const { return *logger_; }
@@ -131,6 +145,10 @@ private:
     // The one line of a lost display, in the log and on the error stream;
     // also called on the window watch's thread.
     void tellLostDisplay(const std::string& why);
+    // On the window watch's thread, before it ends the process: the lost
+    // display told, then the saves queued by now waited for. It touches
+    // nothing the stuck main thread may hold.
+    void tellStuck(const std::string& why);
     // Whether the window's display is lost, keeping why the first time. Once
     // it is, nothing more is drawn and the loop ends.
     bool lostDisplay();
@@ -162,6 +180,9 @@ private:
     TAVO::Parameters configuration_;
     std::unique_ptr<TAVO::IK::SDLGL::Application> application_;
     std::unique_ptr<Workspace> workspace_;
+    // Held while the watch's end waits on the workspace's worker and while
+    // the workspace is destroyed.
+    std::mutex workspaceInUse_;
     std::unique_ptr<View> view_;
     std::unique_ptr<FrameClock> clock_;
     std::unique_ptr<FramePacer> pacer_;

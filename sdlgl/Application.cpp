@@ -394,6 +394,12 @@ std::string Application::displayLost() const {
 }
 
 std::string Application::watchedLoss() {
+    if (waylandDisplay_ != nullptr && watchDisplay_ != nullptr) {
+        // SDL's connection is known: the game holds one connection to its
+        // compositor from now on.
+        wl_display_disconnect(watchDisplay_);
+        watchDisplay_ = nullptr;
+    }
     if (waylandDisplay_ != nullptr || watchDisplay_ == nullptr)
         return displayLost();
     // Nothing is asked on it: all it can read is the compositor hanging up.

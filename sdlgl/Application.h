@@ -183,7 +183,8 @@ private:
     void release();
     // For the watch, on its thread: why SDL's connection broke, or before
     // the window has one, the watch's own connection to the same compositor
-    // (which sees the compositor hang up); empty while it holds.
+    // (which sees the compositor hang up, and is closed at the first look
+    // that knows SDL's); empty while it holds.
     std::string watchedLoss();
 
     std::uint32_t windowFlags_ = SDL_WINDOW_OPENGL;
@@ -195,9 +196,10 @@ private:
     // SDL's connection under SDL's Wayland driver, known from the window's
     // making on; null under any other.
     std::atomic<wl_display*> waylandDisplay_ = nullptr;
-    // Under Wayland, the watch's own connection (null when it could not be
-    // made, or when SDL was handed its connection in WAYLAND_SOCKET), used
-    // only on the watch's thread, and WAYLAND_DISPLAY as it was at the start.
+    // Under Wayland, the watch's own connection until SDL's is known (null
+    // when it could not be made, or when SDL was handed its connection in
+    // WAYLAND_SOCKET), used and closed only on the watch's thread, and
+    // WAYLAND_DISPLAY as it was at the start.
     wl_display* watchDisplay_ = nullptr;
     std::optional<std::string> waylandName_;
     // The main thread's entries into and returns from SDL's calls that talk

@@ -35,6 +35,10 @@ void ConnectionWatch::elapsed() {
         TAVO::PerformanceCounter::elapsed(started_, TAVO::PerformanceCounter::now()).count());
     if (!stuck(since_, now, limit_))
         return;
+    // The main thread may have come back while the connection was asked:
+    // then it is on its way to its own end, and the next look sees where.
+    if (calls_.load() != now.calls)
+        return;
     tell_(why);
     // Nothing of the process's may run any more: the main thread is inside
     // SDL, with its locks and state as they are.

@@ -18,9 +18,10 @@ namespace TAVO::IK::SDLGL {
 // empty never end: the main thread never comes back to see the loss and end
 // in order. A timer thread of the watch's own looks at the connection and
 // at the main thread every interval; when the connection has broken and the
-// main thread has stayed inside the same call of SDL's for the limit, it
-// tells why and ends the process with exit code 1, keeping only what the
-// program had already written. Never while the connection holds, and never
+// main thread has stayed inside the same call of SDL's for the limit (and
+// had not come back by the end of the look), it tells why and ends the
+// process with exit code 1 once the tell has returned: what the program
+// keeps is what it wrote before or writes while it tells. Never while the connection holds, and never
 // while the main thread is outside SDL (an orderly end that saves is under
 // way then).
 class ConnectionWatch : public TAVO::Timer {
@@ -48,7 +49,8 @@ public:
     static bool stuck(Look& since, const Look& now, std::chrono::milliseconds limit);
 
     // Why the connection broke, empty while it holds; asked on the watch's
-    // thread. What tells the reason on the way out, on the watch's thread.
+    // thread. What tells the reason on the way out, on the watch's thread;
+    // the process ends when it returns.
     using Lost = std::function<std::string()>;
     using Tell = std::function<void(const std::string& why)>;
 

@@ -2,6 +2,12 @@
 // passes of its main loop: every way out of the loop writes the held-back
 // tray move, lets the queued saves finish and stops the workers before
 // anything is released; the loop rests until what is due next, and no longer.
+// On a Wayland compositor, in a child, a main thread stuck inside SDL is
+// ended by the window's watch only once the saves queued by then are written,
+// or once their bound has passed. Those two need a test process that has
+// made no GLX context before (ctest runs every test in a process of its
+// own): in a child of one that has, GLEW's start on the EGL context finds no
+// OpenGL version.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -36,7 +42,12 @@
 #include "model/TrayPose.h"
 #include "model/Workspace.h"
 #include "resources/BuiltInResources.h"
+#include "sdlgl/ConnectionWatch.h"
+#include "support/ChildProcess.h"
+#include "support/PollUntil.h"
 #include "support/TempFolder.h"
+#include "support/gl/BrokenConnection.h"
+#include "support/gl/Compositor.h"
 #include "support/gl/GLTest.h"
 
 using KestruneTest::TempFolder;
@@ -94,6 +105,20 @@ int runProgram(GameProgram& program) {
     return program.run(3, argv, out, err);
 }
 
+// Drives a new 12-piece game from the passes of the loop: asked for at the
+// first; true once it is installed and its first saves are in the file.
+bool newGameSaved(GameProgram& program, bool& started, std::uint32_t& passes) {
+    if (++passes > 5000)
+        throw std::runtime_error("the game did not start in time");
+    if (!started) {
+        startNewGame(program.workspace());
+        started = true;
+        return false;
+    }
+    const Shelf& shelf = program.workspace().shelf();
+    return !shelf.currentGame().empty() && program.workspace().puzzle() != nullptr && shelf.savedThrough() != 0;
+}
+
 // The game, driven between the passes of its loop: a new 12-piece game, then
 // a tray view move that the shelf holds back, then the way out under test.
 class PlayedProgram : public GameProgram {
@@ -105,17 +130,9 @@ public:
 
     void pass() override {
         GameProgram::pass();
-        if (++passes_ > 5000)
-            throw std::runtime_error("the game did not start in time");
-        if (!started_) {
-            startNewGame(workspace());
-            started_ = true;
+        if (!newGameSaved(*this, started_, passes_))
             return;
-        }
         Shelf& shelf = workspace().shelf();
-        // Until the game is installed and its first saves are in the file.
-        if (shelf.currentGame().empty() || workspace().puzzle() == nullptr || shelf.savedThrough() == 0)
-            return;
         game_ = shelf.currentGame();
         holdBackTrayMove(workspace(), heldBack);
         switch (ending_) {
@@ -697,4 +714,126 @@ TEST(GameProgram, EveryRestEndsAtTheNextStepOrFrameAndNoLater) {
     EXPECT_EQ(runProgram(program), 0) << readFile("jigsaw_log.txt");
     EXPECT_EQ(phase, Phase::done);
     EXPECT_TRUE(failures.empty()) << failures.front() << " (" << failures.size() << " failures)";
+}
+
+namespace {
+
+// A save on a slow disk, as a job of the workspace's worker: it writes
+// "begun" into its file and, once the game has told its lost display (the
+// watch has decided), takes a while longer before it writes "whole"; an
+// endless one never gets that far.
+class SlowSave : public TAVO::Worker::Job {
+public:
+    explicit SlowSave(bool endless) : endless_(endless) {}
+    void run() override {
+        std::ofstream("slow-save.txt", std::ios::app) << "begun\n";
+        while (endless_)
+            std::this_thread::sleep_for(std::chrono::hours(1));
+        KestruneTest::waitUntil([] { return readFile("jigsaw_log.txt").find(" lost its display: ") != std::string::npos; });
+        std::this_thread::sleep_for(TAVO::IK::SDLGL::ConnectionWatch::interval * 5);
+        std::ofstream("slow-save.txt", std::ios::app) << "whole\n";
+    }
+    void done() override {}
+    void failed() override {}
+
+private:
+    bool endless_;
+};
+
+// The game on the compositor: a new 12-piece game; once its first saves are
+// in the file, a slow save and behind it a tray move saved as it is made;
+// then its connection breaks inside SDL's pump, which never comes back. It
+// says the game's id.
+class StuckProgram : public GameProgram {
+public:
+    explicit StuckProgram(bool endless)
+        : GameProgram(BuiltInResources::data(), BuiltInResources::size()), endless_(endless) {}
+
+    void pass() override {
+        GameProgram::pass();
+        if (connection_ || !newGameSaved(*this, started_, passes_))
+            return;
+        Shelf& shelf = workspace().shelf();
+        KestruneTest::ChildProcess::say("game " + shelf.currentGame() + "\n");
+        workspace().worker().add(std::make_unique<SlowSave>(endless_));
+        Table& table = workspace().table();
+        Table::TypedAction& action = table.moveTray(0, PlayedProgram::heldBack);
+        action.action().apply(table);
+        shelf.saveAction(action);
+        wl_display* display = nullptr;
+        wl_surface* surface = nullptr;
+        if (!KestruneGLTest::BrokenConnection::onWayland(application(), display, surface))
+            throw std::runtime_error("not on Wayland");
+        connection_ = std::make_unique<KestruneGLTest::BrokenConnection>(display);
+        connection_->breakInsideSDL(true);
+    }
+
+private:
+    bool endless_;
+    bool started_ = false;
+    std::uint32_t passes_ = 0;
+    std::unique_ptr<KestruneGLTest::BrokenConnection> connection_;
+};
+
+// The stuck game's run in a child on a compositor of its own, in the working
+// folder; the game's id from what it said, and how it ended.
+struct StuckEnd {
+    std::string game;
+    KestruneTest::ChildProcess::Exit exit;
+};
+
+StuckEnd stuckEnd(bool endless) {
+    KestruneGLTest::Compositor compositor;
+    EXPECT_TRUE(compositor.listening()) << "weston did not open its socket";
+    StuckEnd end;
+    end.exit = KestruneTest::ChildProcess::runToExit(
+        [&] {
+            compositor.clientEnvironment();
+            StuckProgram program(endless);
+            runProgram(program);
+            KestruneTest::ChildProcess::say("the game ended by itself\n");
+            _exit(2);
+        },
+        std::chrono::seconds(120));
+    const std::string& said = end.exit.said;
+    if (said.rfind("game ", 0) == 0)
+        end.game = said.substr(5, said.find('\n') - 5);
+    return end;
+}
+
+const std::string lostLine = "Kestrune lost its display: the connection to the Wayland compositor (WAYLAND_DISPLAY "
+                             "\"kestrune-broken\") broke: ";
+
+} // namespace
+
+// The watch decides while a save takes longer than its limit, with another
+// save queued behind it: both are in the file, whole, when the process ends.
+TEST(GameProgram, TheWatchsEndWaitsForTheSavesQueuedWhenItDecided) {
+    if (!KestruneGLTest::GLTest::haveDisplay())
+        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
+    WorkingFolder folder;
+    const StuckEnd end = stuckEnd(false);
+    EXPECT_EQ(end.exit.code, 1);
+    EXPECT_EQ(end.exit.said, "game " + end.game + "\nlooping\n");
+    EXPECT_EQ(readFile("slow-save.txt"), "begun\nwhole\n");
+    expectHeldBackMoveSaved(end.game);
+    const std::vector<std::string> entries = logEntries();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back().rfind(lostLine, 0), 0u) << readFile("jigsaw_log.txt");
+}
+
+// A save that never ends keeps the process no longer than the bound, and the
+// log says so.
+TEST(GameProgram, TheWatchsEndWaitsNoLongerThanItsBound) {
+    if (!KestruneGLTest::GLTest::haveDisplay())
+        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
+    WorkingFolder folder;
+    const StuckEnd end = stuckEnd(true);
+    EXPECT_EQ(end.exit.code, 1);
+    EXPECT_EQ(end.exit.said, "game " + end.game + "\nlooping\n");
+    EXPECT_EQ(readFile("slow-save.txt"), "begun\n");
+    const std::vector<std::string> entries = logEntries();
+    ASSERT_GE(entries.size(), 2u);
+    EXPECT_EQ(entries[entries.size() - 2].rfind(lostLine, 0), 0u) << readFile("jigsaw_log.txt");
+    EXPECT_EQ(entries.back(), "The saves under way were not all written within 15 s; Kestrune ends without them.");
 }

@@ -51,8 +51,11 @@ SOCKET = 'kestrune-wayland'
 OUTPUT = (1024, 768)
 # A Wayland socket's path, with its terminating zero, fits in 108 bytes.
 SOCKET_PATH_LIMIT = 107
-# How long a game whose compositor went may take to end in order.
-LOST_SECONDS = 10.0
+# How long a game whose compositor went may take to end, counted from the
+# compositor's end: long enough for a busy machine, where an end that takes
+# 2 s on a quiet one (its watch's) may take several times that; it is there
+# to catch a game that never ends. Each end's time is printed.
+LOST_SECONDS = 30.0
 # Rounds of each act of the player under which the compositor goes.
 ACT_ROUNDS = 5
 # Rounds of each moment where the game may be held inside SDL when the
@@ -417,9 +420,19 @@ def arrow_keys(times):
 
 
 def gone_while_acting(game, compositor, acting, ending, moment, what, held=False):
-    """Ends the compositor with the signal the moment given after the act
-    began, while it goes on; the game must end as a lost display (see lost
-    for `held`). How it ended."""
+    """Ends the compositor with the signal the moment given after the act's
+    first step was done, while it goes on; the game must end as a lost
+    display (see lost for `held`). How it ended."""
+    # On a busy machine the act's first step may come late: the moment
+    # counts from there.
+    try:
+        desktop.wait_until('%s: the act\'s first step' % what,
+                           lambda: acting.times > 0 or acting.failure is not None, every=0.01)
+    except BaseException:
+        acting.stop()
+        raise
+    if acting.failure is not None:
+        acting.stop()
     # The moment is the point of the round: no state is waited for.
     time.sleep(moment)
     acted = acting.times
@@ -496,16 +509,24 @@ def launch_round(tools, folder, compositor, moment, what):
     """The compositor killed the moment given after the game's launch, while
     the game makes or shows its window. Not before SDL's start on its
     connection has returned, though: a moment before the game's second
-    connection (its watch's own, made then) waits for it. Killed while SDL
-    starts, the compositor leaves SDL 2.26 without a seat, which it reads
-    all the same, or libdecor 0.1.1 tearing down what it never got, and
-    either crashes inside SDL's start, where the game has no say (and a
-    kill sent just before SDL connects may take effect only after). How it
-    ended."""
+    connection shows waits for it. That one is its watch's own, made then
+    and closed at the watch's first look once SDL's connection is known (a
+    tenth of a second or more later), and looked for every millisecond from
+    the launch on. Killed while SDL starts, the compositor leaves SDL 2.26
+    without a seat, which it reads all the same, or libdecor 0.1.1 tearing
+    down what it never got, and either crashes inside SDL's start, where
+    the game has no say (and a kill sent just before SDL connects may take
+    effect only after). How it ended."""
     game = launch(tools, folder, compositor)
     try:
-        time.sleep(moment)
-        while clients(compositor) < 2 and game.process.poll() is None:
+        begin = time.monotonic()
+        second = False
+        while game.process.poll() is None:
+            second = second or clients(compositor) >= 2
+            if second and time.monotonic() - begin >= moment:
+                break
+            check(time.monotonic() - begin < 60, '%s: the game\'s second connection to the compositor did not show '
+                  'within 60 s' % what)
             time.sleep(0.001)
         compositor.end(signal.SIGKILL)
         return lost(game, '%s (after %.2f s)' % (what, moment), held=True, starting=True)

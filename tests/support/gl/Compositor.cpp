@@ -1,0 +1,73 @@
+#include "support/gl/Compositor.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace KestruneGLTest {
+
+Compositor::Compositor() {
+    chmod(runtime_.path().c_str(), 0700);
+    const std::string log = "--log=" + runtime_.file("weston.txt");
+    const std::string socket = std::string("--socket=") + socketName;
+    process_ = fork();
+    if (process_ == 0) {
+        setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+        unsetenv("WAYLAND_DISPLAY");
+        execlp("weston", "weston", "--no-config", "--backend=x11-backend.so", "--use-pixman", "--idle-time=0",
+               "--width=320", "--height=240", socket.c_str(), log.c_str(), nullptr);
+        _exit(127);
+    }
+    const std::string path = runtime_.file(socketName);
+    struct stat found {};
+    for (int i = 0; i < 20000 && !listening_; ++i) {
+        if (waitpid(process_, nullptr, WNOHANG) == process_) {
+            process_ = -1;
+            break;
+        }
+        listening_ = stat(path.c_str(), &found) == 0;
+        if (!listening_)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+Compositor::~Compositor() {
+    if (process_ > 0) {
+        kill(process_, SIGTERM);
+        waitpid(process_, nullptr, 0);
+    }
+}
+
+void Compositor::clientEnvironment() const {
+    setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+    setenv("WAYLAND_DISPLAY", socketName, 1);
+    setenv("SDL_VIDEODRIVER", "wayland", 1);
+    unsetenv("DISPLAY");
+}
+
+std::size_t Compositor::clients() const {
+    const std::string path = runtime_.file(socketName);
+    std::ifstream table("/proc/net/unix");
+    std::string line;
+    std::size_t count = 0;
+    // Num RefCount Protocol Flags Type St Inode Path; St 03: connected.
+    while (std::getline(table, line)) {
+        std::istringstream in(line);
+        std::vector<std::string> fields;
+        for (std::string field; in >> field;)
+            fields.push_back(field);
+        if (fields.size() == 8 && fields[5] == "03" && fields[7] == path)
+            ++count;
+    }
+    return count;
+}
+
+} // namespace KestruneGLTest
