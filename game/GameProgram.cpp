@@ -257,7 +257,7 @@ void GameProgram::tellStuck(const std::string& why) {
     bool written = false;
     try {
         written = waitForQueuedJobs(workspace_->worker(), savesBound);
-    } catch (const std::exception&) {
+    } catch (...) {
         // No room for the job that waits: ended without it.
     }
     if (!written)

@@ -8,7 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,16 +29,34 @@ Compositor::Compositor() {
         _exit(127);
     }
     const std::string path = runtime_.file(socketName);
-    struct stat found {};
     for (int i = 0; i < 20000 && !listening_; ++i) {
         if (waitpid(process_, nullptr, WNOHANG) == process_) {
             process_ = -1;
             break;
         }
-        listening_ = stat(path.c_str(), &found) == 0;
+        listening_ = answers(path);
         if (!listening_)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+bool Compositor::answers(const std::string& path) {
+    // The socket's file is there from its bind on, a moment before weston
+    // listens on it (a long one on a busy machine): a connection is tried.
+    struct stat found {};
+    if (stat(path.c_str(), &found) != 0)
+        return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path))
+        return false;
+    path.copy(address.sun_path, path.size());
+    const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return false;
+    const bool connected = connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    close(probe);
+    return connected;
 }
 
 Compositor::~Compositor() {

@@ -22,7 +22,7 @@ public:
     Compositor(const Compositor&) = delete;
     Compositor& operator=(const Compositor&) = delete;
 
-    // Whether it opened its socket.
+    // Whether it takes connections on its socket.
     bool listening() const { return listening_; }
     const std::string& runtime() const { return runtime_.path(); }
     // In a child: the environment of a window on this compositor alone.
@@ -32,6 +32,9 @@ public:
     std::size_t clients() const;
 
 private:
+    // Whether weston takes connections on the socket at the path.
+    static bool answers(const std::string& path);
+
     KestruneTest::TempFolder runtime_;
     pid_t process_ = -1;
     bool listening_ = false;
