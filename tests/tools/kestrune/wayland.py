@@ -577,6 +577,20 @@ def drag_round(tools, folder, compositor, shots, number, moment, drop, what):
         game.kill()
 
 
+def zoomed_out(player, unzoomed, steps):
+    """Waits for the table of 12 pieces zoomed out by the wheel's steps (a
+    tenth of a level each) from the pieces given; the pieces. A busy game
+    takes the steps one by one as it gets to them, and the table may show
+    fewer first: the pieces cover 2^-(steps / 5) of the pixels they covered,
+    and each step fewer about 15% more."""
+    wanted = sum(map(len, unzoomed)) * 2 ** -(steps / 5)
+
+    def zoomed():
+        found = player.table(12)
+        return found if abs(sum(map(len, found)) - wanted) < wanted * 0.04 else None
+    return desktop.wait_until('the table zoomed out by %d steps of the wheel' % steps, zoomed, every=0.1)
+
+
 def counted(ways):
     """How many rounds ended each way, as "7 ended in order, 3 ..."."""
     return ', '.join('%d %s' % (count, way) for way, count in sorted(ways.items()))
@@ -651,10 +665,11 @@ def main():
         game, inside = start(tools, folder, second, shots, maximised(second), 'title')
         player = menu.Player(Shown(game, inside), shots)
         player.new_game(menu.steps_down_to(tools, play.PICTURE[0], play.PICTURE[1], 16, 12), 'pieces')
+        unzoomed = player.table(12)
         desktop.Pointer.move(*player.inside(player.window[2] // 2, player.window[3] // 2))
         for _ in range(3):
             desktop.run('xdotool', 'click', 5)
-        found = player.table(12)
+        found = zoomed_out(player, unzoomed, 3)
         grab, drop = play.carry(player, found[0], (player.window[2] // 2, player.window[3] // 2))
         dropped = player.shot('dropped')
         others = pieces.away_from(player.table(12), drop)
