@@ -3,7 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <condition_variable>
+#include <future>
 #include <ostream>
 
 #include "foundation/exceptions/CppException.h"
@@ -40,31 +40,17 @@ void tellFailure(std::ostream& err, std::string message) {
     err << GameProgram::name << " could not start: " << TAVO::Text::printable(message) << std::endl;
 }
 
-// Queued behind a worker's jobs: it runs once they have, and tells so.
+// Queued behind a worker's jobs: it runs once they have, and tells so. A
+// mark the worker drops unrun breaks its promise, which ends the wait too.
 class QueueMark : public TAVO::Worker::Job {
 public:
-    struct Reached {
-        std::mutex mutex;
-        std::condition_variable changed;
-        bool ran = false;
-        // Destroyed, run or not (the worker dropped its queue).
-        bool gone = false;
-    };
-
-    explicit QueueMark(std::shared_ptr<Reached> reached) : reached_(std::move(reached)) {}
-    ~QueueMark() override { mark(reached_->gone); }
-    void run() override { mark(reached_->ran); }
+    explicit QueueMark(std::promise<void> reached) : reached_(std::move(reached)) {}
+    void run() override { reached_.set_value(); }
     void done() override {}
     void failed() override {}
 
 private:
-    void mark(bool& flag) {
-        std::lock_guard<std::mutex> lock(reached_->mutex);
-        flag = true;
-        reached_->changed.notify_all();
-    }
-
-    std::shared_ptr<Reached> reached_;
+    std::promise<void> reached_;
 };
 
 } // namespace
@@ -266,11 +252,17 @@ void GameProgram::tellStuck(const std::string& why) {
 }
 
 bool GameProgram::waitForQueuedJobs(TAVO::Worker& worker, std::chrono::milliseconds bound) {
-    auto reached = std::make_shared<QueueMark::Reached>();
-    worker.add(std::make_unique<QueueMark>(reached));
-    std::unique_lock<std::mutex> lock(reached->mutex);
-    reached->changed.wait_for(lock, bound, [&] { return reached->ran || reached->gone; });
-    return reached->ran;
+    std::promise<void> reached;
+    std::future<void> ran = reached.get_future();
+    worker.add(std::make_unique<QueueMark>(std::move(reached)));
+    if (ran.wait_for(bound) != std::future_status::ready)
+        return false;
+    try {
+        ran.get();
+        return true;
+    } catch (const std::future_error&) {
+        return false;
+    }
 }
 
 bool GameProgram::lostDisplay() {

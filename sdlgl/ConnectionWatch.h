@@ -21,9 +21,9 @@ namespace TAVO::IK::SDLGL {
 // main thread has stayed inside the same call of SDL's for the limit (and
 // had not come back by the end of the look), it tells why and ends the
 // process with exit code 1 once the tell has returned: what the program
-// keeps is what it wrote before or writes while it tells. Never while the connection holds, and never
-// while the main thread is outside SDL (an orderly end that saves is under
-// way then).
+// keeps is what it wrote before or writes while it tells. Never while the
+// connection holds, and never while the main thread is outside SDL (an
+// orderly end that saves is under way then).
 class ConnectionWatch : public TAVO::Timer {
 public:
     // How long the main thread may stay inside one call of SDL's on a broken

@@ -432,7 +432,7 @@ def gone_while_acting(game, compositor, acting, ending, moment, what, held=False
         acting.stop()
         raise
     if acting.failure is not None:
-        acting.stop()
+        acting.stop()  # raises the act's failure
     # The moment is the point of the round: no state is waited for.
     time.sleep(moment)
     acted = acting.times
