@@ -32,10 +32,12 @@ function(kestrune_tests dir)
     add_executable(${name} ${sources})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
     # A folder with its own TestMain.cpp (set-up before any test) brings its
-    # main. A folder named gl holds drawing tests: the OpenGL harness
-    # (tests/support/gl: fixtures, render targets and the main) comes with it.
+    # main. A folder named gl holds drawing tests, one named wayland tests of
+    # windows on a Wayland compositor (in a program that makes no GLX
+    # context): the OpenGL harness (tests/support/gl: fixtures, render
+    # targets, the compositor and the main) comes with both.
     get_filename_component(leaf ${f} NAME)
-    if(leaf STREQUAL "gl" AND TARGET kestrune_gltest)
+    if((leaf STREQUAL "gl" OR leaf STREQUAL "wayland") AND TARGET kestrune_gltest)
       set(gtest_entry kestrune_gltest GTest::gtest)
     elseif(EXISTS ${f}/TestMain.cpp)
       set(gtest_entry GTest::gtest)

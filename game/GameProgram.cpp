@@ -41,7 +41,9 @@ void tellFailure(std::ostream& err, std::string message) {
 }
 
 // Queued behind a worker's jobs: it runs once they have, and tells so. A
-// mark the worker drops unrun breaks its promise, which ends the wait too.
+// worker that has stopped keeps it queued, unrun, and the wait lasts its
+// whole bound; only a worker destroyed with it still queued breaks its
+// promise, which ends the wait at once.
 class QueueMark : public TAVO::Worker::Job {
 public:
     explicit QueueMark(std::promise<void> reached) : reached_(std::move(reached)) {}
@@ -196,8 +198,8 @@ void GameProgram::start() {
     window.log = log_.get();
     // A connection that broke while the window was inside SDL, where the
     // loop never comes back to see it, ends the process from the window's
-    // watch; the moves are in the file once the saves queued by then are
-    // written, each saved as it was made.
+    // watch; the moves are in the file once the jobs queued by then on the
+    // worker that writes it have run, each move saved as it was made.
     window.tellStuck = [this](const std::string& why) { tellStuck(why); };
     application_ = std::make_unique<Application>(window);
     application_->setIcon(resources_->windowIcon());

@@ -44,16 +44,18 @@ class Workspace;
 // threads stop, "Shutdown." is logged, and the objects are destroyed in
 // reverse order of construction. The one exception: a Wayland connection
 // that broke while the main thread was stuck inside SDL, which the window's
-// watch ends from its own thread once the saves queued by then are written
-// (see run).
+// watch ends from its own thread once every job queued by then on the worker
+// that writes the saved games has run (see run).
 class GameProgram {
 public:
     static constexpr const char* name = "Kestrune";
     static constexpr const char* version = "20250120";
     static constexpr const char* description = "A Kestrune puzzle game.";
     static constexpr const char* logFileName = "jigsaw_log.txt";
-    // How long the end that the window's watch makes waits for the saves
-    // queued or under way when it decided.
+    // How long the end that the window's watch makes waits for the jobs
+    // queued, when it decided, on the worker that writes the saved games:
+    // the saves queued or under way, and whatever else waits there (a new
+    // game being made, a saved game being loaded).
     static constexpr std::chrono::milliseconds savesBound{15000};
 
     // The bytes of the built-in resource archive, which outlive the program.
@@ -68,9 +70,10 @@ public:
     // log, "Kestrune lost its display: " and why; so is one that the
     // window's watch ends the process for, the main thread stuck inside SDL
     // (at the start too): exit code 1 then comes from the watch's thread,
-    // without the shut-down, once the saves queued or under way have been
-    // written (savesBound at most; past it the log says so and the process
-    // ends all the same).
+    // without the shut-down, once every job queued by then on the worker
+    // that writes the saved games has run, the saves queued or under way
+    // among them (savesBound at most; past it the log says so and the
+    // process ends all the same).
     // Exceptions before the log is open go to err, later ones to the log;
     // every failure of start-up also prints one line on err, "Kestrune
     // could not start: " with the file and line where there are some
@@ -116,9 +119,10 @@ public:
     // the resources, in that order (stopping first when that was not done).
     void release();
     // Waits until every job queued on the worker by now has run, the bound
-    // at most; false when the bound passed first or the worker dropped its
-    // queue. Any thread may wait: it only queues a job of its own behind
-    // the others.
+    // at most; false when the bound passed first (a worker that has stopped
+    // keeps what is queued, so the wait then lasts the whole bound) or the
+    // worker was destroyed with the wait's job still queued. Any thread may
+    // wait: it only queues a job of its own behind the others.
     static bool waitForQueuedJobs(TAVO::Worker& worker, std::chrono::milliseconds bound);
 
     TAVO::LogFile& log() const { return *log_; }
@@ -146,8 +150,9 @@ private:
     // also called on the window watch's thread.
     void tellLostDisplay(const std::string& why);
     // On the window watch's thread, before it ends the process: the lost
-    // display told, then the saves queued by now waited for. It touches
-    // nothing the stuck main thread may hold.
+    // display told, then every job queued by now on the worker that writes
+    // the saved games waited for. It touches nothing the stuck main thread
+    // may hold.
     void tellStuck(const std::string& why);
     // Whether the window's display is lost, keeping why the first time. Once
     // it is, nothing more is drawn and the loop ends.

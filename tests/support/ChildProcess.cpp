@@ -10,12 +10,15 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <string>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "foundation/exceptions/Exception.h"
 
 namespace KestruneTest {
 
@@ -91,6 +94,8 @@ public:
         sent = send(returned, text);
     } catch (const std::exception& e) {
         sent = send(threw, std::string("the child's work threw: ") + e.what());
+    } catch (const TAVO::Exception& e) {
+        sent = send(threw, "the child's work threw: " + e.describe());
     } catch (...) {
         sent = send(threw, "the child's work threw something that is no exception");
     }

@@ -22,7 +22,8 @@ public:
     static constexpr std::chrono::milliseconds usualDeadline{std::chrono::seconds(60)};
 
     // Runs the work in a child and returns the text the child said and then
-    // returned. A failure is added when the child's work threw, when the child
+    // returned. A failure is added when the child's work threw (naming what:
+    // a standard exception's text, one of ours described whole), when the child
     // ended before it handed its text over (by a signal, an exit of its own,
     // or _exit(0) in the middle of the work), when it could not be waited for,
     // and when it had not ended by the deadline: it is then killed and reaped,

@@ -13,6 +13,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include "foundation/exceptions/WhatException.h"
 #include "support/ChildProcess.h"
 
 using KestruneTest::ChildProcess;
@@ -57,6 +58,10 @@ TEST(ChildProcess, AChildThatEndsBeforeHandingItsTextOverFails) {
 TEST(ChildProcess, WorkThatThrowsFailsNamingTheException) {
     EXPECT_NONFATAL_FAILURE(ChildProcess::run([]() -> std::string { throw std::runtime_error("no such row"); }),
                             "the child's work threw: no such row");
+    EXPECT_NONFATAL_FAILURE(ChildProcess::run([]() -> std::string {
+                                throw TAVO::WhatException(TAVO::SourceLocation(), "no such column");
+                            }),
+                            "the child's work threw: TAVO TAVO::WhatException: no such column");
 }
 
 // A child the system reaps before the test waits for it (SIGCHLD ignored)

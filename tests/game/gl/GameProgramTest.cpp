@@ -2,12 +2,8 @@
 // passes of its main loop: every way out of the loop writes the held-back
 // tray move, lets the queued saves finish and stops the workers before
 // anything is released; the loop rests until what is due next, and no longer.
-// On a Wayland compositor, in a child, a main thread stuck inside SDL is
-// ended by the window's watch only once the saves queued by then are written,
-// or once their bound has passed. Those two need a test process that has
-// made no GLX context before (ctest runs every test in a process of its
-// own): in a child of one that has, GLEW's start on the EGL context finds no
-// OpenGL version.
+// (Its end on a Wayland compositor that went away is tested in a program of
+// its own, tests/game/wayland: this one makes GLX contexts.)
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -16,17 +12,12 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <thread>
 
+#include "ProgramDrive.h"
 #include "foundation/exceptions/WhatException.h"
-#include "foundation/packages/ArchiveFile.h"
-#include "foundation/streams/IncrementalBuffer.h"
-#include "foundation/streams/ReadStream.h"
 #include "foundation/threads/Duration.h"
 #include "foundation/threads/PerformanceCounter.h"
 #include "foundation/threads/Worker.h"
@@ -34,60 +25,16 @@
 #include "game/FramePacer.h"
 #include "game/GameProgram.h"
 #include "game/View.h"
-#include "imaging/ImageMetadata.h"
-#include "imaging/Picture.h"
-#include "model/Setup.h"
 #include "model/Shelf.h"
 #include "model/Table.h"
 #include "model/TrayPose.h"
 #include "model/Workspace.h"
 #include "resources/BuiltInResources.h"
-#include "sdlgl/ConnectionWatch.h"
-#include "support/ChildProcess.h"
-#include "support/PollUntil.h"
-#include "support/TempFolder.h"
-#include "support/gl/BrokenConnection.h"
-#include "support/gl/Compositor.h"
 #include "support/gl/GLTest.h"
 
-using KestruneTest::TempFolder;
+using namespace ProgramTest;
 
 namespace {
-
-// Runs in a fresh working folder and goes back after.
-class WorkingFolder {
-public:
-    WorkingFolder() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(folder_.path()); }
-    ~WorkingFolder() { std::filesystem::current_path(previous_); }
-    std::string file(const std::string& name) const { return folder_.file(name); }
-
-private:
-    TempFolder folder_;
-    std::filesystem::path previous_;
-};
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-Picture gradient(std::uint32_t width, std::uint32_t height) {
-    Picture picture;
-    picture.metadata() = TAVO::Migration::ImageMetadata(width, height, 3, 24);
-    picture.buffer().setSize(width * height * 3);
-    std::uint8_t* p = picture.buffer().data();
-    for (std::uint32_t y = 0; y < height; ++y)
-        for (std::uint32_t x = 0; x < width; ++x, p += 3)
-            p[0] = std::uint8_t(x * 255 / width), p[1] = std::uint8_t(y * 255 / height), p[2] = 40;
-    return picture;
-}
-
-// Starts a new 12-piece game of a gradient picture.
-void startNewGame(Workspace& workspace) {
-    workspace.menuSetup().setPicture("gradient.png", gradient(240, 180));
-    workspace.menuSetup().setRequestedPieceCount(12);
-    workspace.newGame();
-}
 
 // Moves the first tray's view to the pose; the shelf holds the move back.
 void holdBackTrayMove(Workspace& workspace, const TrayPose& pose) {
@@ -95,28 +42,6 @@ void holdBackTrayMove(Workspace& workspace, const TrayPose& pose) {
     Table::TypedAction& action = table.moveTray(0, pose);
     action.action().apply(table);
     workspace.shelf().setPendingAction(action);
-}
-
-// Runs the program in the working folder, windowed and without antialiasing.
-int runProgram(GameProgram& program) {
-    std::ofstream("configuration.txt") << "maximized=false\nantialiasing=false\n";
-    const char* argv[] = {"kestrune", "--configuration", "configuration.txt"};
-    std::ostringstream out, err;
-    return program.run(3, argv, out, err);
-}
-
-// Drives a new 12-piece game from the passes of the loop: asked for at the
-// first; true once it is installed and its first saves are in the file.
-bool newGameSaved(GameProgram& program, bool& started, std::uint32_t& passes) {
-    if (++passes > 5000)
-        throw std::runtime_error("the game did not start in time");
-    if (!started) {
-        startNewGame(program.workspace());
-        started = true;
-        return false;
-    }
-    const Shelf& shelf = program.workspace().shelf();
-    return !shelf.currentGame().empty() && program.workspace().puzzle() != nullptr && shelf.savedThrough() != 0;
 }
 
 // The game, driven between the passes of its loop: a new 12-piece game, then
@@ -148,64 +73,12 @@ public:
 
     const std::string& game() const { return game_; }
 
-    static inline const TrayPose heldBack{TAVO::Vector<2, float>(-12.5f, 7.25f), 0.75f};
-
 private:
     Ending ending_;
     bool started_ = false;
     std::uint32_t passes_ = 0;
     std::string game_;
 };
-
-// The last record of the game's table entry, as a tray move: tag, tray and pose.
-struct TrayMoveRecord {
-    std::uint32_t tag = 99, tray = 99;
-    float x = 0, y = 0, level = 0;
-};
-
-TrayMoveRecord lastTrayMove(const std::string& game) {
-    TAVO::ArchiveFile file("puzzles.dat", true, false);
-    EXPECT_TRUE(file.hasArchive()) << file.error();
-    TrayMoveRecord record;
-    if (!file.hasArchive())
-        return record;
-    auto reader = file.archive()->openReader("puzzle/" + game + "/table");
-    EXPECT_TRUE(reader);
-    if (!reader)
-        return record;
-    TAVO::IncrementalBuffer bytes;
-    TAVO::ReadStream::readToEnd(reader->stream(), bytes);
-    EXPECT_GE(bytes.size(), 20u);
-    if (bytes.size() < 20)
-        return record;
-    const std::uint8_t* tail = bytes.data() + bytes.size() - 20;
-    std::memcpy(&record.tag, tail, 4);
-    std::memcpy(&record.tray, tail + 4, 4);
-    std::memcpy(&record.x, tail + 8, 4);
-    std::memcpy(&record.y, tail + 12, 4);
-    std::memcpy(&record.level, tail + 16, 4);
-    return record;
-}
-
-void expectHeldBackMoveSaved(const std::string& game) {
-    ASSERT_FALSE(game.empty());
-    const TrayMoveRecord record = lastTrayMove(game);
-    EXPECT_EQ(record.tag, 2u);
-    EXPECT_EQ(record.tray, 0u);
-    EXPECT_EQ(record.x, PlayedProgram::heldBack.position()[0]);
-    EXPECT_EQ(record.y, PlayedProgram::heldBack.position()[1]);
-    EXPECT_EQ(record.level, PlayedProgram::heldBack.level());
-}
-
-std::vector<std::string> logEntries() {
-    std::vector<std::string> entries;
-    std::istringstream in(readFile("jigsaw_log.txt"));
-    std::string line;
-    while (std::getline(in, line))
-        if (line.size() > 26)
-            entries.push_back(line.substr(26));
-    return entries;
-}
 
 } // namespace
 
@@ -714,126 +587,4 @@ TEST(GameProgram, EveryRestEndsAtTheNextStepOrFrameAndNoLater) {
     EXPECT_EQ(runProgram(program), 0) << readFile("jigsaw_log.txt");
     EXPECT_EQ(phase, Phase::done);
     EXPECT_TRUE(failures.empty()) << failures.front() << " (" << failures.size() << " failures)";
-}
-
-namespace {
-
-// A save on a slow disk, as a job of the workspace's worker: it writes
-// "begun" into its file and, once the game has told its lost display (the
-// watch has decided), takes a while longer before it writes "whole"; an
-// endless one never gets that far.
-class SlowSave : public TAVO::Worker::Job {
-public:
-    explicit SlowSave(bool endless) : endless_(endless) {}
-    void run() override {
-        std::ofstream("slow-save.txt", std::ios::app) << "begun\n";
-        while (endless_)
-            std::this_thread::sleep_for(std::chrono::hours(1));
-        KestruneTest::waitUntil([] { return readFile("jigsaw_log.txt").find(" lost its display: ") != std::string::npos; });
-        std::this_thread::sleep_for(TAVO::IK::SDLGL::ConnectionWatch::interval * 5);
-        std::ofstream("slow-save.txt", std::ios::app) << "whole\n";
-    }
-    void done() override {}
-    void failed() override {}
-
-private:
-    bool endless_;
-};
-
-// The game on the compositor: a new 12-piece game; once its first saves are
-// in the file, a slow save and behind it a tray move saved as it is made;
-// then its connection breaks inside SDL's pump, which never comes back. It
-// says the game's id.
-class StuckProgram : public GameProgram {
-public:
-    explicit StuckProgram(bool endless)
-        : GameProgram(BuiltInResources::data(), BuiltInResources::size()), endless_(endless) {}
-
-    void pass() override {
-        GameProgram::pass();
-        if (connection_ || !newGameSaved(*this, started_, passes_))
-            return;
-        Shelf& shelf = workspace().shelf();
-        KestruneTest::ChildProcess::say("game " + shelf.currentGame() + "\n");
-        workspace().worker().add(std::make_unique<SlowSave>(endless_));
-        Table& table = workspace().table();
-        Table::TypedAction& action = table.moveTray(0, PlayedProgram::heldBack);
-        action.action().apply(table);
-        shelf.saveAction(action);
-        wl_display* display = nullptr;
-        wl_surface* surface = nullptr;
-        if (!KestruneGLTest::BrokenConnection::onWayland(application(), display, surface))
-            throw std::runtime_error("not on Wayland");
-        connection_ = std::make_unique<KestruneGLTest::BrokenConnection>(display);
-        connection_->breakInsideSDL(true);
-    }
-
-private:
-    bool endless_;
-    bool started_ = false;
-    std::uint32_t passes_ = 0;
-    std::unique_ptr<KestruneGLTest::BrokenConnection> connection_;
-};
-
-// The stuck game's run in a child on a compositor of its own, in the working
-// folder; the game's id from what it said, and how it ended.
-struct StuckEnd {
-    std::string game;
-    KestruneTest::ChildProcess::Exit exit;
-};
-
-StuckEnd stuckEnd(bool endless) {
-    KestruneGLTest::Compositor compositor;
-    EXPECT_TRUE(compositor.listening()) << "weston did not open its socket";
-    StuckEnd end;
-    end.exit = KestruneTest::ChildProcess::runToExit(
-        [&] {
-            compositor.clientEnvironment();
-            StuckProgram program(endless);
-            runProgram(program);
-            KestruneTest::ChildProcess::say("the game ended by itself\n");
-            _exit(2);
-        },
-        std::chrono::seconds(120));
-    const std::string& said = end.exit.said;
-    if (said.rfind("game ", 0) == 0)
-        end.game = said.substr(5, said.find('\n') - 5);
-    return end;
-}
-
-const std::string lostLine = "Kestrune lost its display: the connection to the Wayland compositor (WAYLAND_DISPLAY "
-                             "\"kestrune-broken\") broke: ";
-
-} // namespace
-
-// The watch decides while a save takes longer than its limit, with another
-// save queued behind it: both are in the file, whole, when the process ends.
-TEST(GameProgram, TheWatchsEndWaitsForTheSavesQueuedWhenItDecided) {
-    if (!KestruneGLTest::GLTest::haveDisplay())
-        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
-    WorkingFolder folder;
-    const StuckEnd end = stuckEnd(false);
-    EXPECT_EQ(end.exit.code, 1);
-    EXPECT_EQ(end.exit.said, "game " + end.game + "\nlooping\n");
-    EXPECT_EQ(readFile("slow-save.txt"), "begun\nwhole\n");
-    expectHeldBackMoveSaved(end.game);
-    const std::vector<std::string> entries = logEntries();
-    ASSERT_FALSE(entries.empty());
-    EXPECT_EQ(entries.back().rfind(lostLine, 0), 0u) << readFile("jigsaw_log.txt");
-}
-
-// A save that never ends keeps the process no longer than the bound, and the
-// log says so.
-TEST(GameProgram, TheWatchsEndWaitsNoLongerThanItsBound) {
-    if (!KestruneGLTest::GLTest::haveDisplay())
-        GTEST_SKIP() << KestruneGLTest::GLTest::noDisplay;
-    WorkingFolder folder;
-    const StuckEnd end = stuckEnd(true);
-    EXPECT_EQ(end.exit.code, 1);
-    EXPECT_EQ(end.exit.said, "game " + end.game + "\nlooping\n");
-    EXPECT_EQ(readFile("slow-save.txt"), "begun\n");
-    const std::vector<std::string> entries = logEntries();
-    ASSERT_GE(entries.size(), 2u);
-    EXPECT_EQ(entries[entries.size() - 2].rfind(lostLine, 0), 0u) << readFile("jigsaw_log.txt");
-    EXPECT_EQ(entries.back(), "The saves under way were not all written within 15 s; Kestrune ends without them.");
 }

@@ -1,16 +1,23 @@
-// The wait of the window watch's end for the saves queued when it decided,
-// made on a thread of its own as the watch's is: it returns once the jobs
-// queued before it have run, or at its bound.
+// The wait of the window watch's end for the jobs queued on the worker when
+// it decided, made on a thread of its own as the watch's is: it returns once
+// the jobs queued before it have run, or at its bound. Each test runs in a
+// child with a deadline of its own, so that a wait that never returns fails
+// the test instead of hanging the program.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "foundation/threads/Worker.h"
 #include "game/GameProgram.h"
 #include "sdlgl/ConnectionWatch.h"
+#include "support/ChildProcess.h"
+
+using KestruneTest::ChildProcess;
 
 namespace {
 
@@ -31,35 +38,54 @@ private:
     std::atomic<bool>& ran_;
 };
 
+// Ample for the waits below on a busy machine, under the sanitizers; far
+// less than the time a test program is given.
+constexpr std::chrono::seconds deadline{30};
+
+// Runs the test's checks in a child that must have ended by the deadline.
+void inChild(const std::function<void()>& checks) {
+    EXPECT_EQ(ChildProcess::run(
+                  [&] {
+                      checks();
+                      return std::string("returned");
+                  },
+                  deadline),
+              "returned");
+}
+
 } // namespace
 
 TEST(GameProgramSavesWait, ReturnsOnceTheSavesUnderWayAndQueuedHaveRun) {
-    TAVO::Worker worker;
-    worker.start();
-    std::atomic<bool> go{false}, first{false}, second{false};
-    worker.add(std::make_unique<SaveJob>(go, first));
-    worker.add(std::make_unique<SaveJob>(go, second));
-    // Let go from another thread once the watch's limit has passed.
-    std::thread later([&] {
-        std::this_thread::sleep_for(TAVO::IK::SDLGL::ConnectionWatch::limit);
-        go = true;
+    inChild([] {
+        TAVO::Worker worker;
+        worker.start();
+        std::atomic<bool> go{false}, first{false}, second{false};
+        worker.add(std::make_unique<SaveJob>(go, first));
+        worker.add(std::make_unique<SaveJob>(go, second));
+        // Let go from another thread once the watch's limit has passed.
+        std::thread later([&] {
+            std::this_thread::sleep_for(TAVO::IK::SDLGL::ConnectionWatch::limit);
+            go = true;
+        });
+        EXPECT_TRUE(GameProgram::waitForQueuedJobs(worker, GameProgram::savesBound));
+        EXPECT_TRUE(first.load());
+        EXPECT_TRUE(second.load());
+        later.join();
+        worker.stop();
     });
-    EXPECT_TRUE(GameProgram::waitForQueuedJobs(worker, GameProgram::savesBound));
-    EXPECT_TRUE(first.load());
-    EXPECT_TRUE(second.load());
-    later.join();
-    worker.stop();
 }
 
 TEST(GameProgramSavesWait, GivesUpAtTheBoundForASaveThatDoesNotEnd) {
-    TAVO::Worker worker;
-    worker.start();
-    std::atomic<bool> go{false}, ran{false};
-    worker.add(std::make_unique<SaveJob>(go, ran));
-    const auto begin = std::chrono::steady_clock::now();
-    EXPECT_FALSE(GameProgram::waitForQueuedJobs(worker, std::chrono::milliseconds(300)));
-    EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(300));
-    EXPECT_FALSE(ran.load());
-    go = true;
-    worker.stop();
+    inChild([] {
+        TAVO::Worker worker;
+        worker.start();
+        std::atomic<bool> go{false}, ran{false};
+        worker.add(std::make_unique<SaveJob>(go, ran));
+        const auto begin = std::chrono::steady_clock::now();
+        EXPECT_FALSE(GameProgram::waitForQueuedJobs(worker, std::chrono::milliseconds(300)));
+        EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(300));
+        EXPECT_FALSE(ran.load());
+        go = true;
+        worker.stop();
+    });
 }

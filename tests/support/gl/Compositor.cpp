@@ -70,6 +70,19 @@ void Compositor::clientEnvironment() const {
     unsetenv("DISPLAY");
 }
 
+std::string Compositor::whyClientsCannotStart() {
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);) {
+        const std::size_t driver = line.find("/libGLX_");
+        if (driver != std::string::npos)
+            return "this test process has loaded a GLX driver (" + line.substr(driver + 1) +
+                   "), as a test with a GLX context does: a window on a Wayland compositor made in a child of it "
+                   "cannot start OpenGL (GLEW finds no OpenGL version on its EGL context). Tests on a compositor "
+                   "run in test programs of their own, which make no GLX context.";
+    }
+    return "";
+}
+
 std::size_t Compositor::clients() const {
     const std::string path = runtime_.file(socketName);
     std::ifstream table("/proc/net/unix");

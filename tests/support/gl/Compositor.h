@@ -27,6 +27,11 @@ public:
     const std::string& runtime() const { return runtime_.path(); }
     // In a child: the environment of a window on this compositor alone.
     void clientEnvironment() const;
+    // Why a window made in a child of this process cannot start on a
+    // compositor, or "" when it can. A process that has made a GLX context
+    // (its GLX driver is then loaded) leaves its children an OpenGL in which
+    // GLEW's start on the window's EGL context finds no OpenGL version.
+    static std::string whyClientsCannotStart();
     // The client connections it holds on its socket: the connected entries
     // of /proc/net/unix that bear its socket's path (those it accepted).
     std::size_t clients() const;

@@ -7,7 +7,8 @@
 // end takes. The compositor is weston drawing into a small window of the
 // test run's X display, in a runtime folder of the test's. The window lives
 // in a child process with a deadline: on such a connection, SDL's calls that
-// wait for a queue to empty never return.
+// wait for a queue to empty never return. The windows need a test process
+// that has made no GLX context: these tests have their program to themselves.
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -96,6 +97,8 @@ protected:
     void SetUp() override {
         if (!GLTest::haveDisplay())
             GTEST_SKIP() << GLTest::noDisplay;
+        const std::string unfit = Compositor::whyClientsCannotStart();
+        ASSERT_TRUE(unfit.empty()) << unfit;
         compositor_ = std::make_unique<Compositor>();
         ASSERT_TRUE(compositor_->listening()) << "weston did not open its socket";
     }
